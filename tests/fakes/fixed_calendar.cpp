@@ -1,0 +1,7 @@
+#include "tests/fakes/fixed_calendar.h"
+
+#include "effects/calendar_clock.h"
+
+int64_t fixedSeconds = 0;
+
+int64_t calendarSeconds() { return fixedSeconds; }
