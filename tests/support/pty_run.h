@@ -1,0 +1,23 @@
+#pragma once
+// Runs a program in a pseudo-terminal, as a person would in a terminal
+// window, and records everything it showed.
+
+#include <string>
+
+struct PtyRun {
+    std::string output;     // everything written to the terminal
+    std::string errors;     // everything written to standard error (a pipe)
+    int exitStatus = -1;    // -1 when it did not exit normally
+    int killedBy = 0;       // the signal that ended it, if any
+    bool echoAfter = false; // terminal echo on once it ended
+    int framesSeenAtSignal = 0;
+};
+
+// Runs `program` in `directory` on an 80 x 24 UTF-8 terminal. With
+// signalAfterWrites > 0, sends `signal` once that many synchronized writes
+// have arrived. Gives up (and kills the program) after timeoutSeconds.
+PtyRun runInPty(const std::string& program, const std::string& directory,
+                int signalAfterWrites = 0, int signal = 0, int timeoutSeconds = 60);
+
+// How many synchronized writes (frames, or logo lines) a run's output holds.
+int countWrites(const std::string& output);

@@ -1,0 +1,85 @@
+#include "tests/support/vterm_screen.h"
+
+#include <vterm.h>
+
+#include "screen/cell_encoding.h"
+
+namespace {
+
+int countPushedLine(int, const VTermScreenCell*, void* user)
+{
+    ++static_cast<VtermScreen*>(user)->scrolledLines;
+    return 1;
+}
+
+int noteProperty(VTermProp property, VTermValue* value, void* user)
+{
+    if (property == VTERM_PROP_CURSORVISIBLE)
+        static_cast<VtermScreen*>(user)->cursorVisible = value->boolean;
+    return 1;
+}
+
+const VTermScreenCallbacks kCallbacks = {
+    nullptr, nullptr, nullptr, noteProperty, nullptr, nullptr, countPushedLine, nullptr,
+};
+
+char toCp437(char32_t c)
+{
+    for (int byte = 32; byte < 256; ++byte)
+        if (kCp437Characters[byte] == c)
+            return static_cast<char>(byte);
+    return '\x01';
+}
+
+}  // namespace
+
+VtermScreen::VtermScreen(int rows_, int columns_, bool utf8)
+    : vt(vterm_new(rows_, columns_)), rows(rows_), columns(columns_), scrolledLines(0),
+      cursorVisible(true)
+{
+    vterm_set_utf8(vt, utf8);
+    screen = vterm_obtain_screen(vt);
+    vterm_screen_set_callbacks(screen, &kCallbacks, this);
+    vterm_screen_reset(screen, 1);
+}
+
+VtermScreen::~VtermScreen() { vterm_free(vt); }
+
+void VtermScreen::feed(const std::string& bytes) { vterm_input_write(vt, bytes.data(), bytes.size()); }
+
+char32_t VtermScreen::character(int row, int column) const
+{
+    VTermScreenCell cell;
+    vterm_screen_get_cell(screen, VTermPos{row, column}, &cell);
+    return cell.chars[0] == 0 ? U' ' : cell.chars[0];
+}
+
+std::string VtermScreen::cells(int row, int width) const
+{
+    std::string bytes;
+    for (int column = 0; column < width; ++column)
+        bytes += toCp437(character(row, column));
+    return bytes;
+}
+
+std::string VtermScreen::picture() const
+{
+    std::string bytes;
+    for (int row = 0; row < 24; ++row)
+        bytes += cells(row);
+    return bytes;
+}
+
+int VtermScreen::cursorRow() const
+{
+    VTermPos position;
+    vterm_state_get_cursorpos(vterm_obtain_state(vt), &position);
+    return position.row;
+}
+
+int VtermScreen::cursorColumn() const
+{
+    VTermPos position;
+    vterm_state_get_cursorpos(vterm_obtain_state(vt), &position);
+    return position.col;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// A real terminal emulator (libvterm) for tests: feed it the bytes the console
+// wrote and read back what a person would see.
+
+#include <cstdint>
+#include <string>
+
+struct VTerm;
+struct VTermScreen;
+
+struct VtermScreen {
+    VTerm* vt;
+    VTermScreen* screen;
+    int rows;
+    int columns;
+    int scrolledLines;   // lines pushed off the top
+    bool cursorVisible;
+
+    VtermScreen(int rows, int columns, bool utf8 = true);
+    ~VtermScreen();
+    VtermScreen(const VtermScreen&) = delete;
+    VtermScreen& operator=(const VtermScreen&) = delete;
+
+    void feed(const std::string& bytes);
+
+    // The character shown in a cell (a blank for an empty cell).
+    char32_t character(int row, int column) const;
+
+    // Row `row`, columns 0 .. width - 1, as the code page 437 bytes that show
+    // those characters ('\x01' for a character outside code page 437).
+    std::string cells(int row, int width = 80) const;
+
+    // The top 24 x 80 cells, row after row, as code page 437 bytes.
+    std::string picture() const;
+
+    int cursorRow() const;
+    int cursorColumn() const;
+};
