@@ -1,0 +1,5 @@
+#include "effects/calendar_clock.h"
+
+#include <ctime>
+
+int64_t calendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
