@@ -5,8 +5,12 @@
 
 #include <cstddef>
 
-// Returns `size` bytes, or nullptr when memory is exhausted.
+// Returns `size` bytes (a usable block even for 0), or nullptr when memory is
+// exhausted.
 void* allocateBytes(size_t size);
+
+// Gives back a block from allocateBytes.
+void releaseBytes(void* bytes);
 
 // Prints the out-of-memory message and a line feed to standard output and
 // ends the process with status 1.
