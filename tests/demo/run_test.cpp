@@ -6,7 +6,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/support/pty_run.h"
 #include "tests/support/vterm_screen.h"
@@ -19,27 +23,114 @@ std::string makeFolder()
     return mkdtemp(name) ? name : "/tmp";
 }
 
-TEST(Run, PlaysTheIntroAndGivesTheTerminalBack)
+// A folder holding a short version of the song: all 13 orders in a few seconds.
+std::string folderWithShortSong()
 {
-    PtyRun run = runInPty(TEXTDEMO_BINARY, makeFolder());
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(countWrites(run.output), 100);
-    EXPECT_TRUE(run.echoAfter);
-    VtermScreen terminal(24, 80);
-    terminal.feed(run.output);
-    EXPECT_TRUE(terminal.cursorVisible);
-    EXPECT_NE(terminal.cells(0).find("tarvonik") + terminal.picture().find("tarvonik"), std::string::npos);
+    std::string folder = makeFolder();
+    std::string command = std::string(MAKE_MODULE_BINARY) + " --fast " + folder + "/qk17.xm";
+    EXPECT_EQ(system(command.c_str()), 0);
+    return folder;
 }
 
-TEST(Run, AnInterruptRestoresTheTerminalAndEndsWithStatus130)
+// The picture after each synchronized write, on an 80 x rows terminal.
+std::vector<std::string> picturesOf(const PtyRun& run, int rows)
+{
+    std::vector<std::string> pictures;
+    VtermScreen terminal(rows, 80);
+    terminal.feed(run.output.substr(0, run.output.find("\x1b[?2026h")));
+    for (const std::string& write : splitWrites(run.output)) {
+        terminal.feed(write);
+        pictures.push_back(terminal.picture());
+    }
+    return pictures;
+}
+
+int cellsWritten(const std::string& picture)
+{
+    return static_cast<int>(std::count_if(picture.begin(), picture.end(), [](char c) { return c != ' '; }));
+}
+
+bool isIntroFrame(const std::string& picture)
+{
+    return cellsWritten(picture) == 14 && picture.find("tarvonik") != std::string::npos;
+}
+
+void expectTerminalGivenBack(const PtyRun& run, int rows)
+{
+    EXPECT_TRUE(run.echoAfter) << "echo is still off";
+    VtermScreen terminal(rows, 80);
+    terminal.feed(run.output);
+    EXPECT_TRUE(terminal.cursorVisible) << "the cursor is still hidden";
+}
+
+TEST(Run, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
+{
+    const int rows = 25;
+    PtyRun run = runInPty(TEXTDEMO_BINARY, folderWithShortSong(), 0, 0, rows);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.errors, "");
+    expectTerminalGivenBack(run, rows);
+
+    std::vector<std::string> pictures = picturesOf(run, rows);
+    ASSERT_GT(pictures.size(), 100u + 2400u);
+    for (int frame = 0; frame < 100; ++frame)
+        ASSERT_TRUE(isIntroFrame(pictures[frame])) << "intro frame " << frame;
+
+    // Scene frames until the logo's 2,400 line writes.
+    const size_t closing = pictures.size() - 2400;
+    int greeting = 0, ball = 0, helix = 0;
+    for (size_t frame = 100; frame < closing; ++frame) {
+        const std::string& picture = pictures[frame];
+        if (std::count(picture.begin(), picture.end(), '.') > 1000)
+            ++ball;
+        else if (picture.find("\xb1") != std::string::npos)
+            ++helix;
+        else if (picture.find("tarvonik") != std::string::npos && picture.find('$') != std::string::npos)
+            ++greeting;
+    }
+    EXPECT_GT(greeting, 10);
+    EXPECT_GT(ball, 10);
+    EXPECT_GT(helix, 30);
+
+    VtermScreen terminal(rows, 80);
+    terminal.feed(run.output);
+    const std::string logo = terminal.picture();
+    EXPECT_EQ(logo.find(' '), std::string::npos) << "the logo covers all 24 rows";
+    EXPECT_EQ(pictures[closing - 1 + 2400].substr(0, 1920), pictures[closing - 1 + 24]);
+
+    const double gap = run.writeTimes[100] - run.writeTimes[99];
+    printf("gap between the last intro frame and the first scene frame: %.1f ms\n", gap * 1000);
+}
+
+TEST(Run, WithoutItsSongItEndsWithStatus1AfterTheIntro)
+{
+    PtyRun run = runInPty(TEXTDEMO_BINARY, makeFolder());
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(countWrites(run.output), 100);
+    EXPECT_EQ(run.errors, "");
+    expectTerminalGivenBack(run, 24);
+    std::vector<std::string> pictures = picturesOf(run, 24);
+    ASSERT_EQ(pictures.size(), 100u);
+    EXPECT_TRUE(isIntroFrame(pictures.back()));
+}
+
+TEST(Run, ABrokenSongEndsTheSameWay)
+{
+    std::string folder = makeFolder();
+    std::ofstream(folder + "/qk17.xm") << "Extended Module: but nothing more";
+    PtyRun run = runInPty(TEXTDEMO_BINARY, folder);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(countWrites(run.output), 100);
+    EXPECT_EQ(run.errors, "");
+    expectTerminalGivenBack(run, 24);
+}
+
+TEST(Run, AnInterruptGivesTheTerminalBackAndEndsWithStatus130)
 {
     PtyRun run = runInPty(TEXTDEMO_BINARY, makeFolder(), 20, SIGINT);
     EXPECT_EQ(run.exitStatus, 128 + SIGINT);
     EXPECT_LT(countWrites(run.output), 100);
-    EXPECT_TRUE(run.echoAfter);
-    VtermScreen terminal(24, 80);
-    terminal.feed(run.output);
-    EXPECT_TRUE(terminal.cursorVisible);
+    expectTerminalGivenBack(run, 24);
 }
 
 }  // namespace

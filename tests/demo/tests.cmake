@@ -5,5 +5,11 @@ target_link_libraries(pty_run PUBLIC util)
 add_demo_test(run_test demo
   SOURCES demo/run_test.cpp
   LIBS pty_run vterm_screen)
-target_compile_definitions(run_test PRIVATE TEXTDEMO_BINARY="$<TARGET_FILE:textdemo>")
-add_dependencies(run_test textdemo)
+target_compile_definitions(run_test PRIVATE TEXTDEMO_BINARY="$<TARGET_FILE:textdemo>"
+  MAKE_MODULE_BINARY="$<TARGET_FILE:make_module>")
+add_dependencies(run_test textdemo make_module)
+
+# The scene schedule with a scripted song and clock.
+add_demo_test(schedule_test demo
+  SOURCES demo/schedule_test.cpp
+  LIBS scenes effects banner screen banner_memory fakes vterm_screen)

@@ -169,8 +169,9 @@ TEST_F(Console, NoCellCanReachTheTerminalAsAControlCode)
         EXPECT_FALSE(terminal.cursorVisible);
         EXPECT_EQ(terminal.scrolledLines, 0);
         for (const char c : sinkBytes) {
-            if (static_cast<uint8_t>(c) < 32)
+            if (static_cast<uint8_t>(c) < 32) {
                 EXPECT_EQ(c, '\x1b') << "a raw control byte reached the terminal";
+            }
         }
     }
 }

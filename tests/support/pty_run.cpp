@@ -44,14 +44,26 @@ int countWrites(const std::string& output)
     return count;
 }
 
+std::vector<std::string> splitWrites(const std::string& output)
+{
+    std::vector<std::string> writes;
+    size_t at = output.find(kSyncBegin);
+    while (at != std::string::npos) {
+        size_t next = output.find(kSyncBegin, at + 1);
+        writes.push_back(output.substr(at, next == std::string::npos ? std::string::npos : next - at));
+        at = next;
+    }
+    return writes;
+}
+
 PtyRun runInPty(const std::string& program, const std::string& directory, int signalAfterWrites,
-                int signal, int timeoutSeconds)
+                int signal, int rows, int timeoutSeconds)
 {
     PtyRun run;
     int errorPipe[2];
     if (pipe(errorPipe) != 0)
         return run;
-    winsize size = {24, 80, 0, 0};
+    winsize size = {static_cast<unsigned short>(rows), 80, 0, 0};
     int master = -1;
     pid_t child = forkpty(&master, nullptr, nullptr, &size);
     if (child == 0) {
@@ -72,6 +84,7 @@ PtyRun runInPty(const std::string& program, const std::string& directory, int si
 
     const double deadline = secondsNow() + timeoutSeconds;
     bool terminalOpen = true, errorsOpen = true, signalled = false;
+    size_t scanned = 0;  // the output before this holds no unseen write
     while ((terminalOpen || errorsOpen) && secondsNow() < deadline) {
         pollfd ready[2] = {{master, POLLIN, 0}, {errorPipe[0], POLLIN, 0}};
         if (poll(ready, 2, 100) < 0 && errno != EINTR)
@@ -82,11 +95,15 @@ PtyRun runInPty(const std::string& program, const std::string& directory, int si
             if (tcgetattr(master, &modes) == 0)
                 run.echoAfter = (modes.c_lflag & ECHO) != 0;
             terminalOpen = drain(master, run.output);
+            const double now = secondsNow();
+            for (size_t at; (at = run.output.find(kSyncBegin, scanned)) != std::string::npos;) {
+                run.writeTimes.push_back(now);
+                scanned = at + 1;
+            }
         }
         if (errorsOpen && (ready[1].revents & (POLLIN | POLLHUP | POLLERR)))
             errorsOpen = drain(errorPipe[0], run.errors);
-        if (signalAfterWrites > 0 && !signalled && countWrites(run.output) >= signalAfterWrites) {
-            run.framesSeenAtSignal = countWrites(run.output);
+        if (signalAfterWrites > 0 && !signalled && static_cast<int>(run.writeTimes.size()) >= signalAfterWrites) {
             kill(child, signal);
             signalled = true;
         }

@@ -1,0 +1,248 @@
+// The whole schedule against a scripted song that moves one row per frame:
+// every frame is captured and read back through a terminal emulator. Each
+// run happens in a child process, because effects and banners keep their
+// state for the life of a process.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "demo/scenes.h"
+#include "effects/closing_logo.h"
+#include "tests/fakes/fixed_calendar.h"
+#include "tests/fakes/scripted_song.h"
+#include "tests/fakes/terminal_sink.h"
+#include "tests/support/vterm_screen.h"
+
+namespace {
+
+constexpr uint8_t kDarkShade = 178;
+
+struct ScheduleRun {
+    std::vector<std::string> frames;  // the picture after each scene frame
+    std::vector<std::string> logoWrites;
+    std::string finalPicture;
+    std::string module;
+    int songStarts = 0;
+};
+
+void sendAll(int fd, const void* data, size_t size)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = write(fd, bytes, size);
+        if (n <= 0)
+            _exit(3);
+        bytes += n;
+        size -= n;
+    }
+}
+
+// Child: prepares and runs the scenes, then sends the module name, the
+// number of starts and every write, each preceded by its size.
+[[noreturn]] void runChild(const SongScript& script, int fd)
+{
+    songScript = script;
+    fixedSeconds = 0;
+    resetSink();
+    ScreenBuffer screen;
+    blankScreen(screen);
+    prepareScenes();
+    runScenes(screen);
+    uint32_t header[2] = {static_cast<uint32_t>(startedModule.size()), static_cast<uint32_t>(songStarts)};
+    sendAll(fd, header, sizeof header);
+    sendAll(fd, startedModule.data(), startedModule.size());
+    size_t at = 0;
+    for (size_t size : sinkWrites) {
+        uint32_t size32 = static_cast<uint32_t>(size);
+        sendAll(fd, &size32, sizeof size32);
+        sendAll(fd, sinkBytes.data() + at, size);
+        at += size;
+    }
+    _exit(0);
+}
+
+ScheduleRun runSchedule(const SongScript& script)
+{
+    int channel[2];
+    EXPECT_EQ(pipe(channel), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        runChild(script, channel[1]);
+    }
+    close(channel[1]);
+    std::string data;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        data.append(buffer, n);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    ScheduleRun run;
+    if (data.size() < 8)
+        return run;
+    uint32_t header[2];
+    memcpy(header, data.data(), sizeof header);
+    run.module = data.substr(8, header[0]);
+    run.songStarts = static_cast<int>(header[1]);
+    VtermScreen terminal(24, 80);
+    for (size_t at = 8 + header[0]; at + 4 <= data.size();) {
+        uint32_t size;
+        memcpy(&size, data.data() + at, 4);
+        std::string write = data.substr(at + 4, size);
+        at += 4 + size;
+        terminal.feed(write);
+        if (run.logoWrites.empty() && write.size() > 1919)
+            run.frames.push_back(terminal.picture());
+        else
+            run.logoWrites.push_back(write);
+    }
+    run.finalPicture = terminal.picture();
+    return run;
+}
+
+uint8_t cellAt(const std::string& picture, int row, int column)
+{
+    return static_cast<uint8_t>(picture[row * 80 + column]);
+}
+
+// The column whose rows 1..23 hold the helix's core: an 'I', or the dark
+// block where the ribbon is edge-on (where every row is edge-on but one step
+// off, the dark blocks stand next to the core: the core has the most 'I's).
+// -1 when no column does.
+int helixCore(const std::string& picture)
+{
+    int found = -1, mostCores = -1;
+    for (int column = 0; column < 80; ++column) {
+        int core = 0, letters = 0;
+        for (int row = 1; row < 24; ++row) {
+            uint8_t cell = cellAt(picture, row, column);
+            core += cell == 'I' || cell == kDarkShade;
+            letters += cell == 'I';
+        }
+        if (core == 23 && letters > mostCores) {
+            found = column;
+            mostCores = letters;
+        }
+    }
+    return found;
+}
+
+enum Scene { kGreeting, kBall, kHelix, kOther };
+
+Scene sceneOf(const std::string& picture)
+{
+    if (std::count(picture.begin(), picture.end(), '.') > 1000)
+        return kBall;
+    if (helixCore(picture) >= 0)
+        return kHelix;
+    if (picture.find("tarvonik") != std::string::npos)
+        return kGreeting;
+    return kOther;
+}
+
+std::string logoPicture()
+{
+    setupLogoLines();
+    std::string picture;
+    for (int line = 0; line < 24; ++line)
+        picture += std::string(logoLines[line], 80);
+    return picture;
+}
+
+TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
+{
+    const ScheduleRun run = runSchedule(SongScript{});
+    EXPECT_EQ(run.module, "qk17.xm");
+    EXPECT_EQ(run.songStarts, 1);
+    ASSERT_EQ(run.frames.size(), 768u);  // orders 0..11, one row a frame
+
+    for (int frame = 0; frame < 128; ++frame)
+        ASSERT_EQ(sceneOf(run.frames[frame]), kGreeting) << "frame " << frame;
+    for (int frame = 128; frame < 256; ++frame)
+        ASSERT_EQ(sceneOf(run.frames[frame]), kBall) << "frame " << frame;
+    for (int frame = 256; frame < 384; ++frame)
+        ASSERT_EQ(helixCore(run.frames[frame]), 10) << "frame " << frame;
+    for (int j = 0; j < 128; ++j)  // the credits: the helix moves right, to 70
+        ASSERT_EQ(helixCore(run.frames[384 + j]), std::min(11 + j, 70)) << "credits frame " << j;
+    for (int j = 0; j < 256; ++j)  // the farewell: back left by 3 a frame, to 10
+        ASSERT_EQ(helixCore(run.frames[512 + j]), std::max(67 - 3 * j, 10)) << "farewell frame " << j;
+
+    // The greeting's banner is invisible on its first draw: only the name and
+    // the paddles show.
+    int written = 0;
+    for (uint8_t cell : run.frames[0])
+        written += cell != ' ';
+    EXPECT_EQ(written, 14);
+
+    // The farewell is drawn at rows 10..15 from its second draw on.
+    EXPECT_NE(run.frames[600].substr(10 * 80, 6 * 80).find('$'), std::string::npos);
+    EXPECT_EQ(run.frames[600].substr(0, 10 * 80).find('$'), std::string::npos);
+
+    EXPECT_EQ(run.logoWrites.size(), 2400u);  // 100 frames of 24 lines
+    EXPECT_EQ(run.finalPicture, logoPicture());
+}
+
+TEST(Schedule, BurstsFireOnEveryEighthRowOfTheBallScene)
+{
+    const ScheduleRun run = runSchedule(SongScript{});
+    ASSERT_EQ(run.frames.size(), 768u);
+    for (int row = 7; row < 128; row += 8) {
+        // Held at second 0, every burst is centred on row 15, column 28.
+        const std::string* stage = &run.frames[128 + row];
+        EXPECT_EQ(cellAt(stage[0], 12, 28), 'o') << "row " << row;  // stage 4's top
+        EXPECT_EQ(cellAt(stage[0], 15, 28), 'O') << "row " << row;
+        if (row + 3 < 128) {
+            EXPECT_EQ(cellAt(stage[1], 15, 28), 'O');
+            EXPECT_EQ(cellAt(stage[2], 15, 28), 'O');
+            EXPECT_EQ(cellAt(stage[3], 15, 28), 'o');  // stage 1: a single 'o'
+            EXPECT_NE(cellAt(stage[1], 12, 28), 'o');  // stage 3 is smaller
+        }
+    }
+}
+
+TEST(Schedule, AScenePastItsEndDrawsNoFrameAndTheEarlyHelixShowsUnderTheFirst)
+{
+    SongScript script;
+    script.startOrder = 4;
+    const ScheduleRun run = runSchedule(script);
+    ASSERT_EQ(run.frames.size(), 512u);
+    EXPECT_EQ(helixCore(run.frames[0]), 10);
+    // Row 2 of the helix drawn before the loop is one cell wider on each side
+    // than the first frame's own, which is drawn over it.
+    EXPECT_EQ(cellAt(run.frames[0], 2, 5), kDarkShade);
+    EXPECT_EQ(cellAt(run.frames[0], 2, 15), 176);
+    EXPECT_EQ(cellAt(run.frames[1], 2, 5), ' ');
+}
+
+TEST(Schedule, TheFarewellEndsAtRow85OfOrder11)
+{
+    SongScript script;
+    script.startOrder = 8;
+    script.rowsPerOrder = 128;
+    const ScheduleRun run = runSchedule(script);
+    EXPECT_EQ(run.frames.size(), 3u * 128 + 85);
+    EXPECT_EQ(run.logoWrites.size(), 2400u);
+}
+
+TEST(Schedule, ASongThatEndsEarlyMovesOnToTheLogo)
+{
+    SongScript script;
+    script.endsAfterRows = 200;  // during the ball scene
+    const ScheduleRun run = runSchedule(script);
+    ASSERT_EQ(run.frames.size(), 200u);
+    EXPECT_EQ(sceneOf(run.frames[199]), kBall);
+    EXPECT_EQ(run.logoWrites.size(), 2400u);
+    EXPECT_EQ(run.finalPicture, logoPicture());
+}
+
+}  // namespace

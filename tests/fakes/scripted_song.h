@@ -1,0 +1,18 @@
+#pragma once
+// A song whose position moves with the picture: it starts at startOrder and
+// advances rowsPerWrite rows with every write to the terminal (one write is
+// one frame), so a run of the schedule is exact and repeatable.
+
+#include <cstdint>
+#include <string>
+
+struct SongScript {
+    int32_t startOrder = 0;
+    int32_t rowsPerOrder = 64;
+    int32_t rowsPerWrite = 1;
+    int32_t endsAfterRows = -1;  // the song ends after this many rows; -1: never
+};
+
+extern SongScript songScript;
+extern std::string startedModule;  // the file name startMusic was given
+extern int songStarts;
