@@ -41,31 +41,43 @@ namespace {
 // control sequence on the terminal.
 bool isControlCode(uint8_t byte) { return byte < 32 || byte == 127 || (byte >= 128 && byte < 160); }
 
-void appendUtf8(std::string& out, char32_t c)
+CellBytes utf8Bytes(char32_t c)
 {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+    if (c < 0x80)
+        return {1, {static_cast<char>(c)}};
+    if (c < 0x800)
+        return {2, {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))}};
+    return {3,
+            {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+             static_cast<char>(0x80 | (c & 0x3F))}};
+}
+
+CellBytes rawBytes(uint8_t cell)
+{
+    if (cell == 0)
+        return {1, {' '}};
+    return {1, {isControlCode(cell) ? '?' : static_cast<char>(cell)}};
+}
+
+struct CellTables {
+    CellBytes utf8[256];
+    CellBytes raw[256];
+};
+
+CellTables makeTables()
+{
+    CellTables tables;
+    for (int cell = 0; cell < 256; ++cell) {
+        tables.utf8[cell] = utf8Bytes(kCp437Characters[cell]);
+        tables.raw[cell] = rawBytes(static_cast<uint8_t>(cell));
     }
+    return tables;
 }
 
 }  // namespace
 
-void appendCell(std::string& out, uint8_t cell, bool utf8)
+const CellBytes* cellTable(bool utf8)
 {
-    if (cell >= 32 && cell < 127) {
-        out += static_cast<char>(cell);
-    } else if (utf8) {
-        appendUtf8(out, kCp437Characters[cell]);
-    } else if (cell == 0) {
-        out += ' ';
-    } else {
-        out += isControlCode(cell) ? '?' : static_cast<char>(cell);
-    }
+    static const CellTables tables = makeTables();
+    return utf8 ? tables.utf8 : tables.raw;
 }

@@ -6,7 +6,7 @@
 #include "screen/console.h"
 
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "screen/cell_encoding.h"
@@ -17,18 +17,40 @@ namespace {
 
 constexpr char kSyncBegin[] = "\x1b[?2026h";  // terminals that know it show
 constexpr char kSyncEnd[] = "\x1b[?2026l";    // the whole write at once
+constexpr char kClearScreen[] = "\x1b[2J";
+constexpr size_t kCursorMoveSize = 12;        // "\x1b[rrrrr;cc H" at most
 
 std::string output;   // reused for every write: no allocation once it has grown
 int32_t cursorCell;   // where the next byte lands, as a cell of the 80-column console
 
-void appendCursorMove(std::string& out, int32_t cell)
+char* appendText(char* out, const char* text, size_t length)
 {
-    char move[24];
-    int length = snprintf(move, sizeof move, "\x1b[%d;%dH", cell / kScreenColumns + 1,
-                          cell % kScreenColumns + 1);
-    out.append(move, length);
+    memcpy(out, text, length);
+    return out + length;
 }
 
+char* appendNumber(char* out, int32_t number)
+{
+    char digits[12];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    while (count > 0)
+        *out++ = digits[--count];
+    return out;
+}
+
+char* appendCursorMove(char* out, int32_t cell)
+{
+    out = appendText(out, "\x1b[", 2);
+    out = appendNumber(out, cell / kScreenColumns + 1);
+    *out++ = ';';
+    out = appendNumber(out, cell % kScreenColumns + 1);
+    *out++ = 'H';
+    return out;
+}
 
 }  // namespace
 
@@ -51,17 +73,28 @@ void homeCursor() { cursorCell = 0; }
 void writeBytes(const void* bytes, size_t count)
 {
     const uint8_t* cells = static_cast<const uint8_t*>(bytes);
-    const bool utf8 = terminalSpeaksUtf8();
-    output.clear();
-    output += kSyncBegin;
+    const size_t rows = count / kScreenColumns + 2;
+    const size_t longest = sizeof kSyncBegin + sizeof kClearScreen + rows * kCursorMoveSize +
+                           count * sizeof CellBytes::bytes + sizeof kSyncEnd;
+    if (output.size() < longest)
+        output.resize(longest);
+
+    char* out = &output[0];
+    out = appendText(out, kSyncBegin, sizeof kSyncBegin - 1);
     if (terminalNeedsRepaint())
-        output += "\x1b[2J";
-    for (size_t i = 0; i < count; ++i) {
-        if (i == 0 || cursorCell % kScreenColumns == 0)
-            appendCursorMove(output, cursorCell);
-        appendCell(output, cells[i], utf8);
-        ++cursorCell;
+        out = appendText(out, kClearScreen, sizeof kClearScreen - 1);
+    const CellBytes* encoded = cellTable(terminalSpeaksUtf8());
+    for (size_t i = 0; i < count;) {
+        out = appendCursorMove(out, cursorCell);
+        const size_t rowLeft = kScreenColumns - cursorCell % kScreenColumns;
+        const size_t rowEnd = i + rowLeft < count ? i + rowLeft : count;
+        cursorCell += static_cast<int32_t>(rowEnd - i);
+        for (; i < rowEnd; ++i) {
+            const CellBytes& cell = encoded[cells[i]];
+            memcpy(out, cell.bytes, sizeof cell.bytes);  // room for three: cheaper than a branch
+            out += cell.length;
+        }
     }
-    output += kSyncEnd;
-    terminalWrite(output.data(), output.size());
+    out = appendText(out, kSyncEnd, sizeof kSyncEnd - 1);
+    terminalWrite(output.data(), static_cast<size_t>(out - output.data()));
 }
