@@ -1,0 +1,144 @@
+#include "music/song_position.h"
+
+#include <algorithm>
+#include <thread>
+
+// A sequence lock without fences: the writer makes the count odd, stores the
+// fields with release order and makes the count even again; the reader loads
+// the fields with acquire order, so a field it read from an overlapping write
+// guarantees that it then sees the changed count and reads again.
+
+static constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
+static constexpr std::memory_order kRelease = std::memory_order_release;
+static constexpr std::memory_order kAcquire = std::memory_order_acquire;
+
+static constexpr int64_t kNanosPerSecond = 1000000000;
+static constexpr int64_t kLongestExtrapolation = 3600 * kNanosPerSecond;
+
+static void beginWrite(SongPosition& position)
+{
+    position.sequence.store(position.sequence.load(kRelaxed) + 1, kRelaxed);
+}
+
+static void endWrite(SongPosition& position)
+{
+    position.sequence.store(position.sequence.load(kRelaxed) + 1, kRelease);
+}
+
+static uint32_t beginRead(const SongPosition& position)
+{
+    for (;;) {
+        uint32_t sequence = position.sequence.load(kAcquire);
+        if ((sequence & 1) == 0) {
+            return sequence;
+        }
+        std::this_thread::yield();
+    }
+}
+
+static bool readWasWhole(const SongPosition& position, uint32_t sequence)
+{
+    return position.sequence.load(kRelaxed) == sequence;
+}
+
+void recordRowStart(SongPosition& position, int64_t frame, int32_t order, int32_t row)
+{
+    int64_t count = position.rowStarts.load(kRelaxed);
+    int slot = static_cast<int>(count % kRowStartSlots);
+    beginWrite(position);
+    position.startFrame[slot].store(frame, kRelease);
+    position.startOrder[slot].store(order, kRelease);
+    position.startRow[slot].store(row, kRelease);
+    position.rowStarts.store(count + 1, kRelease);
+    endWrite(position);
+}
+
+void recordHeardClock(SongPosition& position, int64_t frame, int64_t nanos, int64_t limit)
+{
+    beginWrite(position);
+    position.heardFrame.store(frame, kRelease);
+    position.heardNanos.store(nanos, kRelease);
+    position.heardLimit.store(limit, kRelease);
+    endWrite(position);
+}
+
+static SongRow rowInSlot(const SongPosition& position, int slot)
+{
+    return {position.startOrder[slot].load(kAcquire), position.startRow[slot].load(kAcquire)};
+}
+
+static SongRow readRowAtFrame(const SongPosition& position, int64_t frame)
+{
+    int64_t count = position.rowStarts.load(kAcquire);
+    int64_t oldest = std::max<int64_t>(0, count - kRowStartSlots);
+    for (int64_t index = count - 1; index >= oldest; --index) {
+        int slot = static_cast<int>(index % kRowStartSlots);
+        if (position.startFrame[slot].load(kAcquire) <= frame) {
+            return rowInSlot(position, slot);
+        }
+    }
+    if (count <= kRowStartSlots) {
+        return {0, 0};
+    }
+    return rowInSlot(position, static_cast<int>(oldest % kRowStartSlots));
+}
+
+static int64_t readHeardFrame(const SongPosition& position, int64_t nanos)
+{
+    int64_t frame = position.heardFrame.load(kAcquire);
+    int64_t since = nanos - position.heardNanos.load(kAcquire);
+    int64_t limit = position.heardLimit.load(kAcquire);
+    since = std::clamp<int64_t>(since, 0, kLongestExtrapolation);
+    int64_t heard = frame + since * kSampleRate / kNanosPerSecond;
+    return std::min(heard, limit);
+}
+
+SongRow rowAtFrame(const SongPosition& position, int64_t frame)
+{
+    for (;;) {
+        uint32_t sequence = beginRead(position);
+        SongRow row = readRowAtFrame(position, frame);
+        if (readWasWhole(position, sequence)) {
+            return row;
+        }
+    }
+}
+
+int64_t heardFrameAt(const SongPosition& position, int64_t nanos)
+{
+    for (;;) {
+        uint32_t sequence = beginRead(position);
+        int64_t heard = readHeardFrame(position, nanos);
+        if (readWasWhole(position, sequence)) {
+            return heard;
+        }
+    }
+}
+
+SongRow heardRowAt(const SongPosition& position, int64_t nanos)
+{
+    for (;;) {
+        uint32_t sequence = beginRead(position);
+        SongRow row = readRowAtFrame(position, readHeardFrame(position, nanos));
+        if (readWasWhole(position, sequence)) {
+            return row;
+        }
+    }
+}
+
+bool recordedRowStart(const SongPosition& position, int64_t index, int64_t& frame, SongRow& row)
+{
+    for (;;) {
+        uint32_t sequence = beginRead(position);
+        int64_t count = position.rowStarts.load(kAcquire);
+        bool kept = index >= 0 && index < count && index >= count - kRowStartSlots;
+        if (kept) {
+            int slot = static_cast<int>(index % kRowStartSlots);
+            frame = position.startFrame[slot].load(kAcquire);
+            row = rowInSlot(position, slot);
+        }
+        if (readWasWhole(position, sequence)) {
+            return kept;
+        }
+    }
+}

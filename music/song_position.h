@@ -1,0 +1,49 @@
+#pragma once
+// The song position as the rendering thread publishes it and the program's
+// thread reads it: where each (order, row) begins in the rendered audio, and
+// which audio frame the listener hears at a given moment. One writer thread,
+// one reader thread; every field is atomic and a sequence count tells the
+// reader when a write overlapped its read.
+
+#include <atomic>
+#include <cstdint>
+
+constexpr int32_t kSampleRate = 44100;
+constexpr int kRowStartSlots = 64;      // the newest row starts kept
+constexpr int32_t kOrderAfterEnd = 256; // past every possible order index
+constexpr int64_t kNoHeardLimit = INT64_MAX;
+
+struct SongPosition {
+    std::atomic<uint32_t> sequence{0};  // odd while a write is under way
+    std::atomic<int64_t> rowStarts{0};  // how many were ever recorded
+    std::atomic<int64_t> startFrame[kRowStartSlots] = {};
+    std::atomic<int32_t> startOrder[kRowStartSlots] = {};
+    std::atomic<int32_t> startRow[kRowStartSlots] = {};
+    // The listener's clock: frame heardFrame was heard at monotonic time
+    // heardNanos; it runs on at the sample rate but never passes heardLimit,
+    // so that it cannot run ahead of what has been rendered.
+    std::atomic<int64_t> heardFrame{0};
+    std::atomic<int64_t> heardNanos{0};
+    std::atomic<int64_t> heardLimit{0};
+};
+
+struct SongRow {
+    int32_t order;
+    int32_t row;
+};
+
+// Writer side.
+void recordRowStart(SongPosition& position, int64_t frame, int32_t order, int32_t row);
+void recordHeardClock(SongPosition& position, int64_t frame, int64_t nanos, int64_t limit);
+
+// Reader side. The row playing at a frame: the newest row start at or before
+// it, (0, 0) before the first one. When the frame is older than every row
+// start still kept, the oldest one kept.
+SongRow rowAtFrame(const SongPosition& position, int64_t frame);
+// The frame the listener hears at monotonic time nanos.
+int64_t heardFrameAt(const SongPosition& position, int64_t nanos);
+// The row the listener hears at monotonic time nanos, from one consistent read.
+SongRow heardRowAt(const SongPosition& position, int64_t nanos);
+
+// The index-th row start ever recorded, when it is still kept; for checks.
+bool recordedRowStart(const SongPosition& position, int64_t index, int64_t& frame, SongRow& row);
