@@ -1,0 +1,72 @@
+#include "music/audio_device.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "music/monotonic_time.h"
+#include "music/quiet_stderr.h"
+
+static SDL_AudioDeviceID device = 0;
+static int64_t deviceLatency = 0;  // frames between a buffer's rendering and its sound
+static SongRender* playingRender = nullptr;
+static SongPosition* playingPosition = nullptr;
+static std::atomic<bool> playing{false};
+
+// SDL's device thread asks for the next buffer. What it gets now is heard
+// once the buffers queued before it have played: ALSA keeps two of them, so
+// the buffer's first frame is heard about two buffers' time from now.
+static void fillDeviceBuffer(void*, Uint8* stream, int length)
+{
+    size_t frames = static_cast<size_t>(length) / (2 * sizeof(int16_t));
+    if (!playing.load(std::memory_order_acquire)) {
+        std::memset(stream, 0, static_cast<size_t>(length));
+        return;
+    }
+    int64_t now = monotonicNanos();
+    int64_t first = playingRender->framesRendered;
+    renderSong(*playingRender, *playingPosition, reinterpret_cast<int16_t*>(stream), frames);
+    int64_t limit = first + static_cast<int64_t>(frames) - deviceLatency;
+    recordHeardClock(*playingPosition, first - deviceLatency, now, limit);
+}
+
+static bool openDevice()
+{
+    // The terminal layer owns SIGINT and SIGTERM.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_Init(SDL_INIT_AUDIO) != 0) {
+        return false;
+    }
+    SDL_AudioSpec wanted;
+    SDL_zero(wanted);
+    wanted.freq = kSampleRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = kDeviceFrames;
+    wanted.callback = fillDeviceBuffer;
+    SDL_AudioSpec obtained;
+    // No changes allowed: SDL converts whatever the hardware wants.
+    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0) {
+        return false;
+    }
+    deviceLatency = 2 * int64_t{obtained.samples};
+    return true;
+}
+
+bool openAudioDevice()
+{
+    int savedStderr = silenceStderr();
+    bool opened = openDevice();
+    restoreStderr(savedStderr);
+    return opened;
+}
+
+void playAudioDevice(SongRender& render, SongPosition& position)
+{
+    playingRender = &render;
+    playingPosition = &position;
+    playing.store(true, std::memory_order_release);
+    SDL_PauseAudioDevice(device, 0);
+}

@@ -1,0 +1,41 @@
+#include <cstdlib>
+#include <libopenmpt/libopenmpt.hpp>
+#include <sstream>
+
+#include "music/audio_device.h"
+#include "music/module_file.h"
+#include "music/monotonic_time.h"
+#include "music/music_clock.h"
+#include "music/silent_player.h"
+
+// Held for the whole run and never released; once playing, the module and
+// the log it writes to belong to the rendering thread.
+static SongRender songRender;
+static SongPosition songPosition;
+static std::ostringstream* moduleLog = nullptr;
+
+void startMusic(const char* fileName)
+{
+    bool withSound = openAudioDevice();
+    moduleLog = new std::ostringstream;
+    std::unique_ptr<openmpt::module> module = loadModule(fileName, *moduleLog);
+    if (!module) {
+        exit(1);
+    }
+    songRender.module = module.release();
+    if (withSound) {
+        playAudioDevice(songRender, songPosition);
+    } else if (!startSilentPlayer(songRender, songPosition)) {
+        exit(1);
+    }
+}
+
+int32_t songOrder()
+{
+    return heardRowAt(songPosition, monotonicNanos()).order;
+}
+
+int32_t songRow()
+{
+    return heardRowAt(songPosition, monotonicNanos()).row;
+}
