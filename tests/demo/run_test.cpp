@@ -136,4 +136,32 @@ TEST(Run, AnInterruptGivesTheTerminalBackAndEndsWithStatus130)
     expectTerminalGivenBack(run, 24);
 }
 
+// The test's pseudo-terminal has no job control (the program's process group
+// is orphaned), so the stop itself is dropped by the system; what the program
+// does around it still shows: the terminal given back, then taken again, and
+// the next frame repainting a screen the shell may have written on.
+TEST(Run, CtrlZGivesTheTerminalBackAndTheNextFrameRepaintsTheScreen)
+{
+    PtyRun run = runInPty(TEXTDEMO_BINARY, makeFolder(), 20, SIGTSTP);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(countWrites(run.output), 100);
+    expectTerminalGivenBack(run, 24);
+
+    const size_t shown = run.output.find("\x1b[?25h");
+    ASSERT_NE(shown, std::string::npos);
+    const size_t hidden = run.output.find("\x1b[?25l", shown);
+    const size_t nextFrame = run.output.find("\x1b[?2026h", shown);
+    ASSERT_NE(hidden, std::string::npos);
+    ASSERT_NE(nextFrame, std::string::npos);
+    VtermScreen terminal(24, 80);
+    terminal.feed(run.output.substr(0, hidden));
+    EXPECT_TRUE(terminal.cursorVisible) << "given back at the stop";
+    terminal.feed(run.output.substr(hidden, nextFrame - hidden));
+    EXPECT_FALSE(terminal.cursorVisible) << "taken again after it";
+    terminal.feed("[1]+  Stopped\r\n$ fg\x1b[24;80HZ");
+    terminal.feed(run.output.substr(nextFrame));
+    EXPECT_EQ(terminal.character(23, 79), U' ') << "the next frame cleared the screen";
+    EXPECT_EQ(terminal.picture().find("Stopped"), std::string::npos);
+}
+
 }  // namespace
