@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/wait.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -162,6 +163,50 @@ TEST(Run, CtrlZGivesTheTerminalBackAndTheNextFrameRepaintsTheScreen)
     terminal.feed(run.output.substr(nextFrame));
     EXPECT_EQ(terminal.character(23, 79), U' ') << "the next frame cleared the screen";
     EXPECT_EQ(terminal.picture().find("Stopped"), std::string::npos);
+}
+
+// Output into a pipe: the same frames, and no terminal mode touched.
+std::string runPiped(const std::string& directory)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return "";
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(channel[1], STDOUT_FILENO);
+        close(channel[0]);
+        close(channel[1]);
+        if (chdir(directory.c_str()) != 0)
+            _exit(126);
+        setenv("LANG", "C.UTF-8", 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
+        execl(TEXTDEMO_BINARY, TEXTDEMO_BINARY, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(channel[1]);
+    std::string output;
+    char buffer[65536];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, n);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    return output;
+}
+
+TEST(Run, IntoAPipeTheFramesAreTheSame)
+{
+    const std::string folder = makeFolder();
+    const std::string piped = runPiped(folder);
+    PtyRun run = runInPty(TEXTDEMO_BINARY, folder);
+    const std::vector<std::string> pipedWrites = splitWrites(piped);
+    ASSERT_EQ(pipedWrites.size(), 100u);
+    const std::vector<std::string> terminalWrites = splitWrites(run.output);
+    ASSERT_EQ(terminalWrites.size(), 100u);
+    for (int frame = 0; frame < 99; ++frame)
+        EXPECT_EQ(pipedWrites[frame], terminalWrites[frame]) << "frame " << frame;
+    EXPECT_EQ(piped.find("\x1b[?25h"), std::string::npos) << "nothing to give back";
 }
 
 }  // namespace
