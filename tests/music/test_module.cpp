@@ -185,6 +185,6 @@ bool writeFileBytes(const char* fileName, const std::vector<uint8_t>& bytes)
     if (file == nullptr) {
         return false;
     }
-    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool written = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && written;
 }
