@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -143,8 +145,10 @@ struct OutOfMemoryRun {
 
 OutOfMemoryRun runOutOfMemory(int refused, const char* text)
 {
-    const std::string outputPath = testing::TempDir() + "banner_oom_stdout";
-    const std::string logPath = testing::TempDir() + "banner_oom_log";
+    // Named per process: tests of this file may run side by side.
+    const std::string prefix = testing::TempDir() + "banner_oom_" + std::to_string(getpid());
+    const std::string outputPath = prefix + "_stdout";
+    const std::string logPath = prefix + "_log";
     std::remove(outputPath.c_str());
     std::remove(logPath.c_str());
 
