@@ -15,8 +15,9 @@ static SongPosition* playingPosition = nullptr;
 static std::atomic<bool> playing{false};
 
 // SDL's device thread asks for the next buffer. What it gets now is heard
-// once the buffers queued before it have played: ALSA keeps two of them, so
-// the buffer's first frame is heard about two buffers' time from now.
+// once the buffers queued before it have played: ALSA holds two, and the
+// buffer rendered now waits for one of them to drain, so its first frame is
+// heard two to three buffers' time from now; the middle is taken.
 static void fillDeviceBuffer(void*, Uint8* stream, int length)
 {
     size_t frames = static_cast<size_t>(length) / (2 * sizeof(int16_t));
@@ -51,7 +52,7 @@ static bool openDevice()
     if (device == 0) {
         return false;
     }
-    deviceLatency = 2 * int64_t{obtained.samples};
+    deviceLatency = 5 * int64_t{obtained.samples} / 2;
     return true;
 }
 
@@ -69,4 +70,11 @@ void playAudioDevice(SongRender& render, SongPosition& position)
     playingPosition = &position;
     playing.store(true, std::memory_order_release);
     SDL_PauseAudioDevice(device, 0);
+}
+
+void stopAudioDevice()
+{
+    // SDL calls the callback with the device locked, so once the pause has
+    // taken the lock no call is under way and none follows.
+    SDL_PauseAudioDevice(device, 1);
 }

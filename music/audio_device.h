@@ -15,3 +15,7 @@ bool openAudioDevice();
 // From now on the device thread renders render, alone, and publishes into
 // position what the listener hears.
 void playAudioDevice(SongRender& render, SongPosition& position);
+
+// Pauses the device and returns once no buffer is being rendered: from then
+// on nothing touches the module.
+void stopAudioDevice();

@@ -13,10 +13,22 @@
 static SongRender songRender;
 static SongPosition songPosition;
 static std::ostringstream* moduleLog = nullptr;
+static bool withSound = false;
+
+// At exit the renderer is stopped first, so that it cannot be in the middle
+// of the module while the process takes the libraries down.
+static void stopMusic()
+{
+    if (withSound) {
+        stopAudioDevice();
+    } else {
+        stopSilentPlayer();
+    }
+}
 
 void startMusic(const char* fileName)
 {
-    bool withSound = openAudioDevice();
+    withSound = openAudioDevice();
     moduleLog = new std::ostringstream;
     std::unique_ptr<openmpt::module> module = loadModule(fileName, *moduleLog);
     if (!module) {
@@ -28,6 +40,7 @@ void startMusic(const char* fileName)
     } else if (!startSilentPlayer(songRender, songPosition)) {
         exit(1);
     }
+    atexit(stopMusic);
 }
 
 int32_t songOrder()

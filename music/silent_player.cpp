@@ -1,9 +1,16 @@
 #include "music/silent_player.h"
 
+#include <atomic>
 #include <system_error>
 #include <thread>
 
 #include "music/monotonic_time.h"
+
+// The thread's state against a stop request. Both sides use sequentially
+// consistent order: either the thread sees the request before it renders, or
+// the stopping side sees it rendering and waits for it to finish.
+static std::atomic<bool> stopRequested{false};
+static std::atomic<bool> rendering{false};
 
 // When a frame is due: the first frame the thread renders is due at start.
 static int64_t nanosOfFrame(int64_t start, int64_t firstFrame, int64_t frame)
@@ -20,15 +27,22 @@ static void playSilently(SongRender* render, SongPosition* position, int64_t sta
     int16_t samples[2 * kSilentFrames];
     const int64_t firstFrame = render->framesRendered;
     for (;;) {
+        rendering.store(true);
+        if (stopRequested.load()) {
+            rendering.store(false);
+            return;
+        }
         int64_t first = render->framesRendered;
         int64_t due = nanosOfFrame(start, firstFrame, first);
         renderSong(*render, *position, samples, kSilentFrames);
-        if (render->ended) {
-            recordHeardClock(*position, first, due, kNoHeardLimit);
+        bool ended = render->ended;
+        recordHeardClock(*position, first, due, ended ? kNoHeardLimit : render->framesRendered);
+        int64_t next = nanosOfFrame(start, firstFrame, render->framesRendered);
+        rendering.store(false);
+        if (ended) {
             return;
         }
-        recordHeardClock(*position, first, due, render->framesRendered);
-        sleepUntilNanos(nanosOfFrame(start, firstFrame, render->framesRendered));
+        sleepUntilNanos(next);
     }
 }
 
@@ -40,5 +54,13 @@ bool startSilentPlayer(SongRender& render, SongPosition& position)
         return true;
     } catch (const std::system_error&) {
         return false;
+    }
+}
+
+void stopSilentPlayer()
+{
+    stopRequested.store(true);
+    while (rendering.load()) {
+        std::this_thread::yield();
     }
 }

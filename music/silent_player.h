@@ -11,3 +11,7 @@ constexpr int kSilentFrames = 1024;  // rendered per wake-up
 // From now on the thread renders render, alone, and publishes into position
 // what a listener would hear. False when the thread cannot start.
 bool startSilentPlayer(SongRender& render, SongPosition& position);
+
+// Returns once the thread is not rendering and never will again: from then on
+// nothing touches the module.
+void stopSilentPlayer();

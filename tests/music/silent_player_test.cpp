@@ -64,4 +64,28 @@ TEST(SilentPlayerTest, PlaysInStepWithTheClockToTheEnd)
     EXPECT_EQ(lastRow, kBriefModuleRows - 1);
 }
 
+// In a child process, so that the player stopped here is the only one.
+void stopAndCheckNothingMoves()
+{
+    static SongRender render;
+    static SongPosition position;
+    std::ostringstream* log = new std::ostringstream;
+    render.module = openModule(makeTestModule(), *log).release();
+    if (render.module == nullptr || !startSilentPlayer(render, position)) {
+        exit(2);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    stopSilentPlayer();
+    int64_t rowsAtStop = position.rowStarts.load();
+    int64_t heardAtStop = position.heardLimit.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    bool moved = position.rowStarts.load() != rowsAtStop || position.heardLimit.load() != heardAtStop;
+    exit(rowsAtStop > 0 && !moved ? 0 : 3);
+}
+
+TEST(SilentPlayerDeathTest, StopsRenderingWhenAsked)
+{
+    EXPECT_EXIT(stopAndCheckNothingMoves(), testing::ExitedWithCode(0), "^$");
+}
+
 }  // namespace

@@ -92,6 +92,8 @@ TEST(SongRenderTest, TheShowsModuleKeepsTimeRowByRow)
     ASSERT_TRUE(readModuleFile(kShowModule, bytes));
     Timing timing = checkRowTimes(bytes, 1024);
     EXPECT_GE(timing.rows, 13 * 64);
+    RecordProperty("worst_error_us", static_cast<int>(timing.worstError * 1e6));
+    RecordProperty("rows", timing.rows);
 }
 
 TEST(SongRenderTest, AfterTheEndComesSilenceAndTheEndStaysRecorded)

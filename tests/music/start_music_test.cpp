@@ -41,6 +41,16 @@ void playToTheEnd(const char* module, const char* output)
     exit(2);
 }
 
+// Exits in the middle of the song, with the renderer busy.
+void exitWhilePlaying(const char* module, const char* output)
+{
+    int fd = open(output, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, STDOUT_FILENO);
+    startMusic(module);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    exit(songRow() > 0 ? 0 : 2);
+}
+
 class StartMusicDeathTest : public testing::Test {
 protected:
     void SetUp() override
@@ -51,6 +61,8 @@ protected:
         module = folder + "/qk17.xm";
         output = folder + "/stdout.txt";
         ASSERT_TRUE(writeFileBytes(module.c_str(), makeBriefTestModule()));
+        longModule = folder + "/long.xm";
+        ASSERT_TRUE(writeFileBytes(longModule.c_str(), makeTestModule()));
     }
     void TearDown() override
     {
@@ -63,6 +75,7 @@ protected:
 
     std::string folder;
     std::string module;
+    std::string longModule;
     std::string output;
 };
 
@@ -91,6 +104,17 @@ TEST_F(StartMusicDeathTest, PlaysToTheEndWhenTheChosenDriverCannotStart)
         {
             setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
             playToTheEnd(module.c_str(), output.c_str());
+        },
+        testing::ExitedWithCode(0), "^$");
+}
+
+TEST_F(StartMusicDeathTest, ExitsCleanlyInTheMiddleOfTheSong)
+{
+    EXPECT_EXIT(exitWhilePlaying(longModule.c_str(), output.c_str()), testing::ExitedWithCode(0), "^$");
+    EXPECT_EXIT(
+        {
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            exitWhilePlaying(longModule.c_str(), output.c_str());
         },
         testing::ExitedWithCode(0), "^$");
 }
