@@ -4,25 +4,13 @@
 
 #include "effects/bouncing_ball.h"
 
-#include <cstddef>
 #include <cstring>
+
+#include "effects/shape.h"
 
 namespace {
 
 constexpr uint8_t kDot = '.';
-
-// A horizontal run of one character; offsets are relative to the centre cell.
-struct ShapeRun {
-    int8_t rowOffset;
-    int8_t firstColumn;
-    int8_t lastColumn;
-    uint8_t character;
-};
-
-struct Shape {
-    const ShapeRun* runs;
-    int count;
-};
 
 // Outer "o" runs first, then the core, each from the top row down: the core
 // overwrites the outer layer where they overlap.
@@ -50,12 +38,6 @@ constexpr ShapeRun kFlattened[] = {
     {-2, -5, 5, 'o'}, {-1, -7, 7, 'o'}, {0, -8, 8, 'o'}, {1, -7, 7, 'o'}, {2, -5, 5, 'o'},
     {-1, -5, 5, '0'}, {0, -6, 6, '0'}, {1, -5, 5, '0'},
 };
-
-template <size_t N>
-constexpr Shape shapeOf(const ShapeRun (&runs)[N])
-{
-    return {runs, static_cast<int>(N)};
-}
 
 constexpr int32_t kTopBounceRow = 2;
 constexpr int32_t kBottomBounceRow = 22;
@@ -94,24 +76,6 @@ Shape chooseShape()
     return shapeOf(kFull);
 }
 
-// A run starts at cell (row + offset) * 80 + column + first and is not
-// clipped at the side edges, so it wraps into the neighbouring row; only the
-// cells that fall outside the buffer, at its top and bottom, are dropped.
-void drawShape(ScreenBuffer& screen, Shape shape)
-{
-    for (int i = 0; i < shape.count; ++i) {
-        const ShapeRun& run = shape.runs[i];
-        int32_t first = (ballRow + run.rowOffset) * kScreenColumns + ballColumn + run.firstColumn;
-        int32_t end = first + run.lastColumn - run.firstColumn + 1;
-        if (first < 0)
-            first = 0;
-        if (end > kScreenCells)
-            end = kScreenCells;
-        if (first < end)
-            memset(&screen.cells[first], run.character, end - first);
-    }
-}
-
 }  // namespace
 
 void drawDottedField(ScreenBuffer& screen)
@@ -124,5 +88,5 @@ void drawBouncingBall(ScreenBuffer& screen)
 {
     ballColumn += speed * columnVelocity;
     ballRow += speed * rowVelocity;
-    drawShape(screen, chooseShape());
+    drawShape(screen, chooseShape(), ballRow, ballColumn);
 }

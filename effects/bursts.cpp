@@ -5,50 +5,32 @@
 
 #include "effects/bursts.h"
 
-#include <cstring>
-
 #include "effects/calendar_clock.h"
+#include "effects/shape.h"
 
 namespace {
 
-// A horizontal run of one character; offsets are relative to the centre cell.
-struct BurstRun {
-    int8_t rowOffset;
-    int8_t firstColumn;
-    int8_t lastColumn;
-    uint8_t character;
-};
-
 // Outer "o" runs first, then the "O" core, each from the top row down.
-constexpr BurstRun kStage4[] = {
+constexpr ShapeRun kStage4[] = {
     {-3, -1, 1, 'o'}, {-2, -2, 2, 'o'}, {-1, -3, 3, 'o'}, {0, -3, 3, 'o'},
     {1, -3, 3, 'o'},  {2, -2, 2, 'o'},  {3, -1, 1, 'o'},
     {-2, -1, 1, 'O'}, {-1, -2, 2, 'O'}, {0, -2, 2, 'O'}, {1, -2, 2, 'O'}, {2, -1, 1, 'O'},
 };
-constexpr BurstRun kStage3[] = {
+constexpr ShapeRun kStage3[] = {
     {-2, -1, 1, 'o'}, {-1, -2, 2, 'o'}, {0, -3, 3, 'o'}, {1, -2, 2, 'o'}, {2, -1, 1, 'o'},
     {-1, -1, 1, 'O'}, {0, -2, 2, 'O'}, {1, -1, 1, 'O'},
 };
-constexpr BurstRun kStage2[] = {
+constexpr ShapeRun kStage2[] = {
     {-1, -1, 1, 'o'}, {0, -2, 2, 'o'}, {1, -1, 1, 'o'},
     {0, 0, 0, 'O'},
 };
-constexpr BurstRun kStage1[] = {
+constexpr ShapeRun kStage1[] = {
     {0, 0, 0, 'o'},
 };
 
-struct BurstShape {
-    const BurstRun* runs;
-    int count;
-};
-
 // Indexed by stage; stage 0 draws nothing.
-constexpr BurstShape kShapes[] = {
-    {nullptr, 0},
-    {kStage1, sizeof kStage1 / sizeof kStage1[0]},
-    {kStage2, sizeof kStage2 / sizeof kStage2[0]},
-    {kStage3, sizeof kStage3 / sizeof kStage3[0]},
-    {kStage4, sizeof kStage4 / sizeof kStage4[0]},
+constexpr Shape kShapes[] = {
+    {nullptr, 0}, shapeOf(kStage1), shapeOf(kStage2), shapeOf(kStage3), shapeOf(kStage4),
 };
 constexpr int32_t kLargestStage = 4;
 
@@ -91,10 +73,5 @@ void drawBurst(ScreenBuffer& screen, int32_t trigger)
         --burstStage;
     }
 
-    const BurstShape& shape = kShapes[burstStage];
-    for (int i = 0; i < shape.count; ++i) {
-        const BurstRun& run = shape.runs[i];
-        int32_t first = (burstRow + run.rowOffset) * kScreenColumns + burstColumn + run.firstColumn;
-        memset(&screen.cells[first], run.character, run.lastColumn - run.firstColumn + 1);
-    }
+    drawShape(screen, kShapes[burstStage], burstRow, burstColumn);
 }
