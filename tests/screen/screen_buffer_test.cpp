@@ -42,15 +42,6 @@ TEST(PutText, RunsPastColumn79IntoTheNextRow)
     EXPECT_EQ(row(screen, 3).substr(0, 75), std::string(75, ' '));
 }
 
-TEST(PutCell, AColumnOutsideTheRowAddressesTheNeighbouringRow)
-{
-    ScreenBuffer screen = blankBuffer();
-    putCell(screen, 1, -1, 'L');
-    putCell(screen, 1, 80, 'R');
-    EXPECT_EQ(screen.cells[79], 'L');
-    EXPECT_EQ(screen.cells[160], 'R');
-}
-
 TEST(PresentFrame, BlanksEveryCellAfterwards)
 {
     resetSink();
