@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "banner/banner.h"
+#include "banner/glyph_font.h"
+#include "banner/memory.h"
+
+// The tests' allocator: refuses call number refuseCall and aborts on any call
+// after it. Blocks stay reachable from `blocks`, as banners are never released.
+static int allocationCalls = 0;
+static int refuseCall = 0;
+static std::vector<void*>* const blocks = new std::vector<void*>;
+
+void* allocateBytes(size_t size)
+{
+    if (++allocationCalls > refuseCall && refuseCall != 0) std::abort();
+    if (allocationCalls == refuseCall) return nullptr;
+    blocks->push_back(std::malloc(size == 0 ? 1 : size));
+    return blocks->back();
+}
+
+void releaseBytes(void* bytes) { std::free(bytes); }
+
+TEST(GlyphFont, FortyFiveBytesHaveGlyphs)
+{
+    std::string withGlyphs;
+    for (int byte = 0; byte < 256; ++byte) {
+        if (findGlyph(static_cast<uint8_t>(byte)) != nullptr) withGlyphs += static_cast<char>(byte);
+    }
+    EXPECT_EQ(withGlyphs, " !+,.0123456789?ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC5\xC6\xD8");
+}
+
+TEST(BannerBuild, LowerCaseRendersAsCapitalsWhileTheCallersTextStaysUnchanged)
+{
+    char callers[] = "a\xC5w\xE5";  // the small a with ring has no glyph
+    Banner banner;
+    buildBanner(banner, callers);
+
+    EXPECT_STREQ(callers, "a\xC5w\xE5");
+    EXPECT_STREQ(banner.text, "A\xC5W\xE5");
+    const char* const picture[kBannerRows] = {
+        "$$         $$   $$   $$         ",
+        "$$$$$           $$   $$         ",
+        "$$  $$$  $$$$$  $$   $$         ",
+        "$$   $$ $$   $$ $$ $ $$         ",
+        "$$ $$$$ $$ $$$$ $$ $ $$         ",
+        "$$ $$$$ $$   $$  $$ $$          ",
+    };
+    for (int r = 0; r < kBannerRows; ++r) {
+        EXPECT_STREQ(reinterpret_cast<const char*>(banner.strips[r]), picture[r]) << "row " << r;
+    }
+}
+
+const char kOutOfMemoryOutput[] = "^AAAARGH, ikke mer minne igjen, kj\xF8p mer RAM, din soper\n$";
+
+TEST(BannerOutOfMemoryDeathTest, AnyRefusedAllocationPrintsTheMessageOnceAndExitsWithOne)
+{
+    // Calls: 1 the text copy, 2 the working rows, 3 to 8 the strips (6: the
+    // fourth). Standard output goes to the standard error that the check reads.
+    for (int refused = 1; refused <= 8; ++refused) {
+        EXPECT_EXIT({
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            refuseCall = allocationCalls + refused;
+            Banner banner;
+            buildBanner(banner, "abc");
+            std::_Exit(98);
+        }, testing::ExitedWithCode(1), kOutOfMemoryOutput) << "refused call " << refused;
+    }
+}
