@@ -1,0 +1,203 @@
+// The helix, the ball, the bursts and the closing logo. The first three keep
+// their state for the whole run, so each of their tests walks one effect
+// from its first call.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "effects/bouncing_ball.h"
+#include "effects/bursts.h"
+#include "effects/closing_logo.h"
+#include "effects/helix.h"
+#include "tests/fakes/fixed_calendar.h"
+#include "tests/fakes/terminal_sink.h"
+#include "tests/support/vterm_screen.h"
+
+namespace {
+
+using Picture = std::vector<std::string>;
+
+// The dotted field over a presented, so blanked, buffer: every cell a dot but the last.
+const std::string kField = std::string(kLastCell, '.') + ' ';
+
+std::string cellsOf(const ScreenBuffer& s) { return {reinterpret_cast<const char*>(s.cells), kScreenCells}; }
+
+// Each row on a line of its own, so that a failed comparison shows a diff by row.
+std::string rowsOf(std::string s) { for (int r = 23; r > 0; --r) s.insert(r * 80, 1, '\n'); return s; }
+std::string rowsOf(const ScreenBuffer& screen) { return rowsOf(cellsOf(screen)); }
+
+// A picture centred on (row, column). Cell i of a picture row lands at index
+// row * 80 + column + i, so like a run it wraps across the side edges; '-'
+// leaves a cell as it was, and cells outside the buffer are left out.
+std::string withShape(std::string cells, int row, int column, const Picture& picture)
+{
+    row -= static_cast<int>(picture.size()) / 2;
+    for (const std::string& line : picture) {
+        const int first = row++ * 80 + column - static_cast<int>(line.size()) / 2;
+        for (int i = 0; i < static_cast<int>(line.size()); ++i)
+            if (line[i] != '-' && first + i >= 0 && first + i < kScreenCells)
+                cells[first + i] = line[i];
+    }
+    return cells;
+}
+
+// The helix's slices, offsets -5..+5 from the core; 'l', 'm' and 'd' stand
+// for the light, medium and dark shades.
+const char* const kSlices[13] = {"mmmmmImmmmm", "dmmmmImmmml", "-dmmmImmml-", "--dmmImml--", "---dmIml---",
+                                 "----dIl----", "-----d-----", "----lId----", "---lmImd---", "--lmmImmd--",
+                                 "-lmmmImmmd-", "lmmmmImmmmd", "mmmmmImmmmm"};
+
+// `cells` with the slice of each wrapped value drawn at `column` on rows 1
+// to 23 (none when there are no values), the cells past either end of a row
+// left out.
+std::string withHelix(std::string cells, long column, const std::vector<int>& wrapped)
+{
+    for (int row = 1; row <= static_cast<int>(wrapped.size()); ++row)
+        for (long i = 0, c = column - 5; i < 11; ++i, ++c)
+            if (const char s = kSlices[wrapped[row - 1]][i]; s != '-' && c >= 0 && c < 80)
+                cells[row * 80 + c] = s == 'I' ? 'I' : 176 + strchr("lmd", s) - "lmd";
+    return cells;
+}
+
+TEST(Helix, TurnsOnePhasePerCallAndLeavesOutWhatWouldLeaveARow)
+{
+    // Wrapped values of rows 1 to 23 at the phases checked cell by cell; the
+    // pictures also keep row 0 unwritten and give row 23 row 1's slice.
+    const std::map<int, std::vector<int>> kWrapped = {
+        {1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 0}},
+        {2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 11, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 1}},
+        {30, {10, 11, 12, 0, 1, 3, 4, 5, 7, 8, 10, 9, 11, 12, 0, 1, 3, 4, 5, 7, 8, 10, 10}},
+        {43, {3, 4, 5, 7, 8, 9, 11, 12, 0, 1, 3, 2, 4, 5, 7, 8, 9, 11, 12, 0, 1, 3, 3}}, {44, {}}, {45, {}},
+    };
+    // The core stands in column 40 but at phases 30 and 43, near either end
+    // of the rows, where the widest slices lose the cells past the ends, and
+    // at 44 and 45, as far out as it goes, where nothing is drawn.
+    const std::map<int, long> kColumns = {{30, 2}, {43, 77}, {44, INT32_MIN}, {45, INT32_MAX}};
+    ScreenBuffer screen;
+    for (int phase = 1; phase <= 45; ++phase) {
+        const long column = kColumns.count(phase) ? kColumns.at(phase) : 40;
+        // Phase 2 draws over phase 1, as a second call before a presentation does.
+        const std::string under = phase == 2 ? cellsOf(screen) : kField;
+        under.copy(reinterpret_cast<char*>(screen.cells), kScreenCells);
+        drawHelix(screen, static_cast<int32_t>(column));
+        if (!kWrapped.count(phase))
+            continue;
+        EXPECT_EQ(rowsOf(screen), rowsOf(withHelix(under, column, kWrapped.at(phase)))) << "phase " << phase;
+    }
+}
+
+const Picture kNarrow7 = {"--ooo--", "-oOOOo-", "oOOOOOo", "oOOOOOo", "oOOOOOo", "-oOOOo-", "--ooo--"};
+
+TEST(BouncingBall, FollowsItsPathOnTheDottedFieldFromTheFirstStep)
+{
+    const Picture full = {"----ooooo----", "--oo00000oo--", "oo000000000oo", "oo000000000oo",
+                          "oo000000000oo", "--oo00000oo--", "----ooooo----"};
+    const Picture narrow11 = {"---ooooo---", "-oo00000oo-", "oo0000000oo", "oo0000000oo",
+                              "oo0000000oo", "-oo00000oo-", "---ooooo---"};
+    const Picture narrow9 = {"--ooooo--", "-o00000o-", "o0000000o", "o0000000o",
+                             "o0000000o", "-o00000o-", "--ooooo--"};
+    const Picture flat = {"---ooooooooooo---", "-oo00000000000oo-", "oo0000000000000oo", "-oo00000000000oo-",
+                          "---ooooooooooo---"};
+    struct Checkpoint { int step, column, row; const Picture& shape; };
+    const Checkpoint checkpoints[] = {
+        // Step 12 has no run on row 24; at step 32 the middle run wraps into row 3.
+        {1, 41, 11, full}, {12, 52, 22, flat}, {13, 53, 21, full}, {32, 72, 2, flat},
+        // Squashed against the right wall, bouncing at step 36.
+        {33, 73, 3, full}, {34, 74, 4, narrow11}, {35, 75, 5, narrow9}, {36, 76, 6, kNarrow7},
+        {37, 75, 7, narrow9}, {38, 74, 8, narrow11}, {39, 73, 9, full},
+        // A top and a side bounce at once; the top run starting one cell before
+        // the buffer; the run on row 23 passing the last cell.
+        {912, 76, 2, flat}, {913, 75, 3, narrow9}, {2152, 4, 2, flat}, {2372, 76, 22, flat},
+    };
+    // The buffer between zero-filled guards, so that a write outside it shows.
+    struct { uint8_t before[80] = {}; ScreenBuffer screen; uint8_t after[320] = {}; } g;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&g);
+    int step = 0;
+    for (const Checkpoint& c : checkpoints) {
+        for (; step < c.step; ++step) {
+            memset(g.screen.cells, ' ', kScreenCells);  // as the presenter leaves it
+            drawDottedField(g.screen);
+            drawBouncingBall(g.screen);
+            ASSERT_EQ(std::count(bytes, bytes + sizeof g, 0), 400) << "written outside at step " << step + 1;
+        }
+        EXPECT_EQ(rowsOf(g.screen), rowsOf(withShape(kField, c.row, c.column, c.shape))) << "step " << c.step;
+    }
+}
+
+TEST(Bursts, CollapseStageByStageAndRestartOnlyOnATriggerOfOne)
+{
+    const Picture stages[5] = {{}, {"o"}, {"-ooo-", "ooOoo", "-ooo-"},
+                               {"--ooo--", "-oOOOo-", "oOOOOOo", "-oOOOo-", "--ooo--"}, kNarrow7};
+    struct Call { int64_t seconds; int32_t trigger; int stage, column, row; };
+    // In turn: nothing before the first trigger; with the seconds at 0 a
+    // trigger puts the centre at column 28, row 15, and the stages follow
+    // down to nothing; triggers other than 1 let the burst play on; triggers
+    // in a row restart at the same place within one second; at the seconds
+    // 528 and 771 the centre is at the extremes, column 71, row 20 and column
+    // 7, row 4, where the shapes stay inside the buffer unwrapped; the clock
+    // is read only on a trigger.
+    const Call calls[] = {
+        {0, 0, 0, 0, 0}, {0, 5, 0, 0, 0}, {0, 1, 4, 28, 15}, {0, 0, 3, 28, 15}, {0, 0, 2, 28, 15},
+        {0, 0, 1, 28, 15}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 1, 4, 28, 15}, {0, 2, 3, 28, 15},
+        {0, -1, 2, 28, 15}, {771, 2, 1, 28, 15}, {0, -1, 0, 0, 0}, {0, 1, 4, 28, 15}, {0, 0, 3, 28, 15},
+        {0, 1, 4, 28, 15}, {0, 1, 4, 28, 15}, {0, 0, 3, 28, 15}, {528, 1, 4, 71, 20}, {771, 1, 4, 7, 4},
+        {528, 0, 3, 7, 4}, {0, 0, 2, 7, 4}, {0, 0, 1, 7, 4}, {0, 0, 0, 0, 0},
+    };
+    ScreenBuffer screen;
+    for (const Call& call : calls) {
+        fixedSeconds = call.seconds;
+        kField.copy(reinterpret_cast<char*>(screen.cells), kScreenCells);
+        drawBurst(screen, call.trigger);
+        ASSERT_EQ(rowsOf(screen), rowsOf(withShape(kField, call.row, call.column, stages[call.stage])))
+            << "call " << &call - calls + 1;
+    }
+}
+
+// The artwork keeps its repertoire and layout, and each closing frame writes
+// its 24 lines one by one and shows them whole in the top 24 rows over what
+// was there, the bottom-right cell included, without scrolling; on a larger
+// terminal nothing shows beyond those cells.
+TEST(ClosingLogo, KeepsItsRulesAndEachFrameFillsTheTopLeft80By24Cells)
+{
+    setupLogoLines();
+    std::string logo;
+    for (int line = 0; line < kLogoLines; ++line) {
+        ASSERT_EQ(strlen(logoLines[line]), 80u) << "line " << line + 1;
+        EXPECT_EQ(strchr(logoLines[line] + 1, ':'), nullptr) << "a ':' past column 0 on line " << line + 1;
+        logo += logoLines[line];
+    }
+    // A '^' and a signature of three lower-case letters near the right end of line 23.
+    const size_t caret = logo.find('^');
+    ASSERT_TRUE(caret / 80 == 22 && caret % 80 >= 66 && caret % 80 <= 76) << "at line " << caret / 80 + 1;
+    EXPECT_EQ(logo.substr(caret + 1, 3).find_first_not_of("abcdefghijklmnopqrstuvwxyz"), std::string::npos);
+    logo.replace(caret, 4, "....");
+    // Besides: the '.' background, letters of '8' and 'o', two '#', four ':'
+    // (in column 0, so each on a line of its own) and line 25 all dots.
+    const auto count = [&logo](char c) { return std::count(logo.begin(), logo.end(), c); };
+    EXPECT_EQ(logo.find_first_not_of(".8o#:"), std::string::npos);
+    EXPECT_EQ(count('#'), 2);
+    EXPECT_EQ(count(':'), 4);
+    EXPECT_EQ(logo.substr(24 * 80), std::string(80, '.'));
+
+    for (const auto& [rows, columns] : {std::pair{24, 80}, std::pair{30, 120}}) {
+        VtermScreen terminal(rows, columns);
+        terminal.feed("\x1b[24;80Hx\x1b[5;9Hx");  // a frame left the cursor elsewhere
+        resetSink();
+        drawClosingLogo(logoLines);
+        terminal.feed(sinkBytes);
+        EXPECT_EQ(sinkWrites.size(), 24u);
+        for (int row = 0; row < rows; ++row) {
+            std::string expected = row < 24 ? logoLines[row] : "";
+            expected.resize(columns, ' ');
+            EXPECT_EQ(terminal.cells(row, columns), expected) << columns << " columns, row " << row + 1;
+        }
+        EXPECT_EQ(terminal.scrolledLines, 0);
+    }
+}
+
+}  // namespace
