@@ -1,21 +1,23 @@
 #pragma once
-// A small XM module the tests write byte by byte: two channels playing a
-// looped 16-bit square wave over orders 0, 1, 2, 0 (patterns of 64, 32 and
-// 64 rows), with changes of tempo (137 and 150 BPM) and speed (4), a pattern
-// delay and a pattern break, so that rows come in several lengths.
+// What the music tests share: a short module of their own, written by the
+// project's XM writer, and a temporary folder that goes with its owner.
+
+#include <stdlib.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
-constexpr int kTestModuleOrders = 4;
-constexpr int kTestModuleRowsPlayed = 64 + 32 + 48 + 64;
+// One order, rows of several lengths: 20 ms at first, then a change of
+// tempo, a change of speed and a pattern delay; a pattern break ends the
+// song after row kBriefLastRow, about 0.3 s in.
+constexpr int kBriefLastRow = 12;
+std::vector<uint8_t> briefModule();
 
-std::vector<uint8_t> makeTestModule();
-
-// One order of 16 rows at speed 2 and 250 BPM: 20 ms a row, 0.32 s in all.
-constexpr int kBriefModuleRows = 16;
-constexpr double kBriefModuleSeconds = 0.32;
-std::vector<uint8_t> makeBriefTestModule();
-
-// Writes bytes to a file; true on success.
-bool writeFileBytes(const char* fileName, const std::vector<uint8_t>& bytes);
+struct TempFolder {
+    std::string path = [] { char name[] = "/tmp/music-test-XXXXXX"; return std::string(mkdtemp(name)); }();
+    ~TempFolder() { std::filesystem::remove_all(path); }
+    // The file's path.
+    std::string write(const char* name, const std::vector<uint8_t>& bytes) const;
+};

@@ -1,0 +1,111 @@
+// The song playing: startMusic as the program calls it, in a child process,
+// with a module it cannot load and with one it plays whatever the sound
+// output, and the silent player that stands in for a sound card.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <libopenmpt/libopenmpt.hpp>
+#include <sstream>
+#include <thread>
+
+#include "music/module_file.h"
+#include "music/monotonic_time.h"
+#include "music/music_clock.h"
+#include "music/silent_player.h"
+#include "tests/music/test_module.h"
+
+namespace {
+
+constexpr int64_t kSecond = 1000000000;
+
+// In the child: a hang becomes a failure, and standard output goes to
+// standard error, which each death test checks.
+void start(const std::string& module)
+{
+    alarm(20);
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    startMusic(module.c_str());
+}
+
+// Status 1 at once, nothing printed, and no wait for a FIFO's writer.
+TEST(StartMusicDeathTest, AnythingButAModuleEndsWithStatusOneAtOnceAndSilently)
+{
+    TempFolder folder;
+    std::string fifo = folder.path + "/fifo.xm";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string huge = folder.write("huge.xm", briefModule());  // a good module but for its size
+    ASSERT_EQ(truncate(huge.c_str(), kLargestModuleBytes + 1), 0);  // sparse: no disk used
+    const std::string paths[] = {folder.path + "/missing.xm", folder.path, fifo, "/dev/zero", huge,
+        folder.write("empty.xm", {}), folder.write("garbage.xm", std::vector<uint8_t>(4096, 0x5A))};
+    for (const std::string& path : paths) {
+        EXPECT_EXIT(start(path), testing::ExitedWithCode(1), "^$") << path;
+    }
+}
+
+// Exits 0 once the end has been heard after every row in order, or, at
+// exitAfterPolls polls 2 ms apart, when the song is under way; 2 otherwise.
+// Only "ours" may show on standard error.
+void listen(const std::string& module, const char* driver, int exitAfterPolls)
+{
+    driver != nullptr ? setenv("SDL_AUDIODRIVER", driver, 1) : unsetenv("SDL_AUDIODRIVER");
+    start(module);
+    fputs("ours", stderr);
+    for (int polls = 0, lastRow = 0; polls < 2500; ++polls) {
+        int32_t order = songOrder();
+        int32_t row = songRow();
+        if (order == 256) {
+            exit(row == 0 && lastRow == kBriefLastRow ? 0 : 2);
+        }
+        if ((order != 0 || row < lastRow) && songOrder() != 256) {  // the end may come between two reads
+            exit(2);
+        }
+        if (polls == exitAfterPolls) {
+            exit(row > 0 ? 0 : 2);
+        }
+        lastRow = std::max(lastRow, row);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    exit(2);
+}
+
+// Without a driver chosen SDL finds no sound card here: the silent player's
+// path. SDL's dummy driver, when the user asks for it, opens a device: the
+// device path. A driver that cannot start leaves no sound output; the song
+// still plays. In each the program may also exit in the middle of the song.
+TEST(StartMusicDeathTest, PlaysToTheEndOrExitsMidwayAndPrintsNothing)
+{
+    TempFolder folder;
+    std::string brief = folder.write("qk17.xm", briefModule());
+    for (const char* driver : {static_cast<const char*>(nullptr), "dummy", "no-such-driver"}) {
+        SCOPED_TRACE(driver == nullptr ? "usual driver" : driver);
+        EXPECT_EXIT(listen(brief, driver, -1), testing::ExitedWithCode(0), "^ours$");
+        EXPECT_EXIT(listen(SHOW_MODULE_PATH, driver, 100), testing::ExitedWithCode(0), "^ours$");
+    }
+}
+
+// The player's thread outlives the test, so what it uses is never released.
+SongRender render;
+SongPosition position;
+
+// The last test here, as a stopped player never plays again.
+TEST(SilentPlayerTest, PlaysInStepWithTheClockAndStopsWhenAsked)
+{
+    render.module = loadModule(SHOW_MODULE_PATH, *new std::ostringstream).release();
+    int64_t start = monotonicNanos();
+    ASSERT_TRUE(render.module && startSilentPlayer(render, position));
+    for (int64_t now = start; now - start < kSecond / 2; now = monotonicNanos()) {
+        // Never ahead of real time; behind it by at most a buffer and a late wake-up.
+        int64_t lag = (now - start) * kSampleRate / kSecond - heardFrameAt(position, now);
+        EXPECT_TRUE(lag >= 0 && lag < kSilentFrames + kSampleRate / 10) << lag;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    stopSilentPlayer();
+    int64_t rowStarts = position.rowStarts.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_GT(rowStarts, 0);
+    EXPECT_EQ(position.rowStarts.load(), rowStarts);
+}
+
+}  // namespace
