@@ -12,7 +12,11 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
+
 #include <unistd.h>
 
 #include "tools/xm_writer.h"
