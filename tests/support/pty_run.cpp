@@ -117,8 +117,6 @@ PtyRun runInPty(const std::string& program, const std::string& directory, int si
     waitpid(child, &status, 0);
     if (WIFEXITED(status))
         run.exitStatus = WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        run.killedBy = WTERMSIG(status);
     close(master);
     close(errorPipe[0]);
     return run;

@@ -9,7 +9,6 @@ struct PtyRun {
     std::string output;     // everything written to the terminal
     std::string errors;     // everything written to standard error (a pipe)
     int exitStatus = -1;    // -1 when it did not exit normally
-    int killedBy = 0;       // the signal that ended it, if any
     bool echoAfter = false; // terminal echo on once it ended
     std::vector<double> writeTimes;  // when each synchronized write arrived, in s
 };
