@@ -18,7 +18,7 @@ namespace {
 constexpr char kSyncBegin[] = "\x1b[?2026h";  // terminals that know it show
 constexpr char kSyncEnd[] = "\x1b[?2026l";    // the whole write at once
 constexpr char kClearScreen[] = "\x1b[2J";
-constexpr size_t kCursorMoveSize = 12;        // "\x1b[rrrrr;cc H" at most
+constexpr size_t kCursorMoveSize = 16;        // ESC [ row ; column H, a 10-digit row at most
 
 std::string output;   // reused for every write: no allocation once it has grown
 int32_t cursorCell;   // where the next byte lands, as a cell of the 80-column console
