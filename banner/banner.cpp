@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "banner/glyph_font.h"
-#include "banner/memory.h"
+#include "banner/out_of_memory.h"
+#include "platform/allocator.h"
 
 static void* allocateOrDie(size_t size)
 {

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "banner/memory.h"
+#include "banner/out_of_memory.h"
 
 // The o with stroke is the single code page byte 248, not UTF-8.
 static const char kOutOfMemoryMessage[] = "AAAARGH, ikke mer minne igjen, kj\xF8p mer RAM, din soper\n";

@@ -5,7 +5,7 @@
 
 #include "effects/bursts.h"
 
-#include "effects/calendar_clock.h"
+#include "platform/calendar.h"
 #include "effects/shape.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <thread>
 
-#include "music/monotonic_time.h"
+#include "platform/clock.h"
 
 // The thread's state against a stop request. Both sides use sequentially
 // consistent order: either the thread sees the request before it renders, or
@@ -15,7 +15,7 @@ static std::atomic<bool> rendering{false};
 // When a frame is due: the first frame the thread renders is due at start.
 static int64_t nanosOfFrame(int64_t start, int64_t firstFrame, int64_t frame)
 {
-    return start + (frame - firstFrame) * 1000000000 / kSampleRate;
+    return start + (frame - firstFrame) * kNanosPerSecond / kSampleRate;
 }
 
 // Each buffer is rendered at the moment its first frame is due, so the frame

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "platform/clock.h"
+
 // A sequence lock without fences: the writer makes the count odd, stores the
 // fields with release order and makes the count even again; the reader loads
 // the fields with acquire order, so a field it read from an overlapping write
@@ -12,7 +14,6 @@ static constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 static constexpr std::memory_order kRelease = std::memory_order_release;
 static constexpr std::memory_order kAcquire = std::memory_order_acquire;
 
-static constexpr int64_t kNanosPerSecond = 1000000000;
 static constexpr int64_t kLongestExtrapolation = 3600 * kNanosPerSecond;
 
 static void beginWrite(SongPosition& position)

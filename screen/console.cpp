@@ -11,7 +11,7 @@
 
 #include "screen/cell_encoding.h"
 #include "screen/screen_buffer.h"
-#include "screen/terminal.h"
+#include "platform/terminal.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "screen/frame_pacer.h"
 
-#include "screen/tick_clock.h"
+#include "platform/clock.h"
 
 namespace {
 uint32_t tickMark = 0;

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs the Debian packages the demo and its tests need, when missing.
 set -e
-packages="build-essential cmake ninja-build pkg-config libopenmpt-dev libsdl2-dev libvterm-dev
-          libgtest-dev libgmock-dev libbenchmark-dev"
+packages="build-essential cmake ninja-build pkg-config libopenmpt-dev libsdl2-dev portaudio19-dev libvterm-dev
+          libgtest-dev libgmock-dev libbenchmark-dev
+          pulseaudio pulseaudio-utils libasound2-plugins"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

@@ -8,23 +8,7 @@
 
 #include "banner/banner.h"
 #include "banner/glyph_font.h"
-#include "banner/memory.h"
-
-// The tests' allocator: refuses call number refuseCall and aborts on any call
-// after it. Blocks stay reachable from `blocks`, as banners are never released.
-static int allocationCalls = 0;
-static int refuseCall = 0;
-static std::vector<void*>* const blocks = new std::vector<void*>;
-
-void* allocateBytes(size_t size)
-{
-    if (++allocationCalls > refuseCall && refuseCall != 0) std::abort();
-    if (allocationCalls == refuseCall) return nullptr;
-    blocks->push_back(std::malloc(size == 0 ? 1 : size));
-    return blocks->back();
-}
-
-void releaseBytes(void* bytes) { std::free(bytes); }
+#include "tests/fakes/refusing_allocator.h"
 
 TEST(GlyphFont, FortyFiveBytesHaveGlyphs)
 {

@@ -12,4 +12,4 @@ add_dependencies(run_test textdemo make_module)
 # The scene schedule with a scripted song and clock.
 add_demo_test(schedule_test demo
   SOURCES demo/schedule_test.cpp
-  LIBS scenes effects banner screen banner_memory fakes vterm_screen)
+  LIBS scenes effects banner screen fakes vterm_screen)

@@ -1,6 +1,6 @@
 #include "tests/fakes/fixed_calendar.h"
 
-#include "effects/calendar_clock.h"
+#include "platform/calendar.h"
 
 int64_t fixedSeconds = 0;
 

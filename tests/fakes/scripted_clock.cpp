@@ -1,6 +1,6 @@
 #include "tests/fakes/scripted_clock.h"
 
-#include "screen/tick_clock.h"
+#include "platform/clock.h"
 
 uint32_t scriptedTicks = 1000;
 uint32_t scriptedStep = 1;
@@ -12,4 +12,14 @@ uint32_t tickCount()
     uint32_t reading = scriptedTicks;
     scriptedTicks += scriptedStep;
     return reading;
+}
+
+// Sleeping moves the script on by the time slept; nothing else reads the
+// clock meanwhile.
+uint64_t scriptedSleeps = 0;
+
+void sleepMillis(uint32_t ms)
+{
+    ++scriptedSleeps;
+    scriptedTicks += ms;
 }

@@ -1,6 +1,6 @@
 #include "tests/fakes/terminal_sink.h"
 
-#include "screen/terminal.h"
+#include "platform/terminal.h"
 
 std::string sinkBytes;
 std::vector<size_t> sinkWrites;

@@ -11,14 +11,14 @@
 #include <thread>
 
 #include "music/module_file.h"
-#include "music/monotonic_time.h"
+#include "platform/clock.h"
 #include "music/music_clock.h"
 #include "music/silent_player.h"
 #include "tests/music/test_module.h"
 
 namespace {
 
-constexpr int64_t kSecond = 1000000000;
+constexpr int64_t kSecond = kNanosPerSecond;
 
 // In the child: a hang becomes a failure, and standard output goes to
 // standard error, which each death test checks.

@@ -1,4 +1,4 @@
-#include "music/quiet_stderr.h"
+#include "platform/posix/quiet_stderr.h"
 
 #include <fcntl.h>
 #include <unistd.h>

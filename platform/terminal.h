@@ -1,6 +1,6 @@
 #pragma once
-// The platform's terminal, the thinnest layer under the console operations.
-// One real implementation (terminal_posix.cpp); tests link a byte sink.
+// The terminal the show is drawn on, the thinnest layer under the console
+// operations.
 
 #include <cstddef>
 

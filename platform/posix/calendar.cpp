@@ -1,4 +1,4 @@
-#include "effects/calendar_clock.h"
+#include "platform/calendar.h"
 
 #include <ctime>
 

@@ -1,13 +1,14 @@
-#include "music/audio_device.h"
+#include "platform/sound_output.h"
 
 #include <SDL.h>
 
 #include <atomic>
 #include <cstring>
 
-#include "music/monotonic_time.h"
-#include "music/quiet_stderr.h"
+#include "platform/clock.h"
+#include "platform/posix/quiet_stderr.h"
 
+static constexpr int kDeviceFrames = 1024;
 static SDL_AudioDeviceID device = 0;
 static int64_t deviceLatency = 0;  // frames between a buffer's rendering and its sound
 static SongRender* playingRender = nullptr;
@@ -56,7 +57,7 @@ static bool openDevice()
     return true;
 }
 
-bool openAudioDevice()
+bool openSoundOutput()
 {
     int savedStderr = silenceStderr();
     bool opened = openDevice();
@@ -64,7 +65,7 @@ bool openAudioDevice()
     return opened;
 }
 
-void playAudioDevice(SongRender& render, SongPosition& position)
+void playSoundOutput(SongRender& render, SongPosition& position)
 {
     playingRender = &render;
     playingPosition = &position;
@@ -72,7 +73,7 @@ void playAudioDevice(SongRender& render, SongPosition& position)
     SDL_PauseAudioDevice(device, 0);
 }
 
-void stopAudioDevice()
+void stopSoundOutput()
 {
     // SDL calls the callback with the device locked, so once the pause has
     // taken the lock no call is under way and none follows.

@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "banner/memory.h"
+#include "platform/allocator.h"
 
 void* allocateBytes(size_t size)
 {

@@ -2,9 +2,9 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
-#include "music/audio_device.h"
+#include "platform/sound_output.h"
 #include "music/module_file.h"
-#include "music/monotonic_time.h"
+#include "platform/clock.h"
 #include "music/music_clock.h"
 #include "music/silent_player.h"
 
@@ -20,7 +20,7 @@ static bool withSound = false;
 static void stopMusic()
 {
     if (withSound) {
-        stopAudioDevice();
+        stopSoundOutput();
     } else {
         stopSilentPlayer();
     }
@@ -28,7 +28,7 @@ static void stopMusic()
 
 void startMusic(const char* fileName)
 {
-    withSound = openAudioDevice();
+    withSound = openSoundOutput();
     moduleLog = new std::ostringstream;
     std::unique_ptr<openmpt::module> module = loadModule(fileName, *moduleLog);
     if (!module) {
@@ -36,7 +36,7 @@ void startMusic(const char* fileName)
     }
     songRender.module = module.release();
     if (withSound) {
-        playAudioDevice(songRender, songPosition);
+        playSoundOutput(songRender, songPosition);
     } else if (!startSilentPlayer(songRender, songPosition)) {
         exit(1);
     }

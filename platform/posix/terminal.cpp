@@ -2,7 +2,7 @@
 // and everything put back at every way out (normal end, error exits, the
 // usual signals, and a stop with Ctrl-Z). The last picture stays on screen.
 
-#include "screen/terminal.h"
+#include "platform/terminal.h"
 
 #include <errno.h>
 #include <langinfo.h>
