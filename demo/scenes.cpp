@@ -21,6 +21,7 @@ constexpr char kModuleFile[] = "qk17.xm";
 constexpr uint32_t kFrameMs = 30;
 constexpr uint32_t kFinalScrollFrameMs = 24;
 constexpr int kClosingFrames = 100;
+constexpr int kFadeFrames = 10;  // the music fades out under the last 0.3 s of the logo
 
 // The blanks after each text scroll through the window like its letters.
 // The handles of the second credits line stand under the headings of the
@@ -124,10 +125,13 @@ void playFarewell(ScreenBuffer& screen)
     }
 }
 
-// About three seconds of the logo, whatever the song does.
+// About three seconds of the logo, whatever the song does; the music fades
+// out under its last frames, so nothing is cut when the process ends.
 void playClosing()
 {
     for (int frame = 0; frame < kClosingFrames; ++frame) {
+        if (frame == kClosingFrames - kFadeFrames)
+            fadeOutMusic();
         drawClosingLogo(logoLines);
         waitSinceMark(kFrameMs);
         markTick();

@@ -1,54 +1,94 @@
+#include "music/music_clock.h"
+
 #include <cstdlib>
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
-#include "platform/sound_output.h"
 #include "music/module_file.h"
-#include "platform/clock.h"
-#include "music/music_clock.h"
 #include "music/silent_player.h"
+#include "music/song_feed.h"
+#include "platform/clock.h"
+#include "platform/sound_output.h"
+
+namespace {
+
+// A frame drawn now is on the screen for the next frame's time (24-30 ms):
+// reading the position heard half a frame ahead centres the picture's
+// error on the sound at zero.
+constexpr int64_t kPictureLeadNanos = 15 * kNanosPerMilli;
+constexpr int64_t kFadeFrames = kSampleRate * 3 / 10;
+constexpr int64_t kLongestFadeWaitNanos = kNanosPerSecond / 2;
 
 // Held for the whole run and never released; once playing, the module and
-// the log it writes to belong to the rendering thread.
-static SongRender songRender;
-static SongPosition songPosition;
-static std::ostringstream* moduleLog = nullptr;
-static bool withSound = false;
+// the log it writes to belong to the thread that renders.
+SongRender songRender;
+SongPosition songPosition;
+SongFeed* songFeed = nullptr;
+std::ostringstream* moduleLog = nullptr;
+int64_t silentFrame = kNoFade;  // where a requested fade is over, in frames
 
-// At exit the renderer is stopped first, so that it cannot be in the middle
-// of the module while the process takes the libraries down.
-static void stopMusic()
+bool withSound() { return songFeed != nullptr; }
+
+void waitForSilence()
 {
-    if (withSound) {
+    int64_t giveUp = monotonicNanos() + kLongestFadeWaitNanos;
+    while (heardFrameAt(songPosition, monotonicNanos()) < silentFrame && monotonicNanos() < giveUp) {
+        sleepMillis(5);
+    }
+}
+
+// At exit the renderers are stopped first, so that nothing is in the middle
+// of the module while the process takes the libraries down.
+void stopMusic()
+{
+    if (withSound()) {
+        waitForSilence();
         stopSoundOutput();
+        stopFeed(*songFeed);
     } else {
         stopSilentPlayer();
     }
 }
 
+bool playWithSound()
+{
+    if (!openSoundOutput()) {
+        return false;
+    }
+    songFeed = new SongFeed;
+    if (startFeed(*songFeed, songRender, songPosition) && playSoundOutput(*songFeed)) {
+        return true;
+    }
+    // The feed may have rendered already: the silent player goes on from there.
+    stopSoundOutput();
+    stopFeed(*songFeed);
+    songFeed = nullptr;
+    return false;
+}
+
+}  // namespace
+
 void startMusic(const char* fileName)
 {
-    withSound = openSoundOutput();
     moduleLog = new std::ostringstream;
     std::unique_ptr<openmpt::module> module = loadModule(fileName, *moduleLog);
     if (!module) {
         exit(1);
     }
     songRender.module = module.release();
-    if (withSound) {
-        playSoundOutput(songRender, songPosition);
-    } else if (!startSilentPlayer(songRender, songPosition)) {
+    if (!playWithSound() && !startSilentPlayer(songRender, songPosition)) {
         exit(1);
     }
     atexit(stopMusic);
 }
 
-int32_t songOrder()
-{
-    return heardRowAt(songPosition, monotonicNanos()).order;
-}
+int32_t songOrder() { return heardRowAt(songPosition, monotonicNanos() + kPictureLeadNanos).order; }
 
-int32_t songRow()
+int32_t songRow() { return heardRowAt(songPosition, monotonicNanos() + kPictureLeadNanos).row; }
+
+void fadeOutMusic()
 {
-    return heardRowAt(songPosition, monotonicNanos()).row;
+    if (withSound()) {
+        silentFrame = fadeFeed(*songFeed, kFadeFrames);
+    }
 }

@@ -1,16 +1,22 @@
 #pragma once
-// The song that plays from the end of the intro on, and where it is now.
-// One real implementation over libopenmpt and SDL2 (music_clock_sdl.cpp);
-// tests link a scripted song position.
+// The song that plays from the end of the intro on, and where it is as the
+// listener hears it. One real implementation over libopenmpt and the
+// platform's sound output (music_clock.cpp); tests link a scripted song.
 
 #include <cstdint>
 
 // Opens the sound output, loads the module and starts playing it. Returns only
 // on success; a module that cannot be loaded or played ends the process with
-// status 1 and no message.
+// status 1 and no message. Without a sound output the song plays silently in
+// real time.
 void startMusic(const char* fileName);
 
-// The order and row the listener hears now. Once the song has ended,
-// songOrder() is 256 and songRow() 0.
+// The order and row that will be heard while the frame drawn now is on the
+// screen. Once the song has ended, songOrder() is 256 and songRow() 0.
 int32_t songOrder();
 int32_t songRow();
+
+// The sound falls to silence over about 0.3 s from now; the process's exit
+// then waits (half a second at most) until the silence is heard, so the
+// music is never cut.
+void fadeOutMusic();

@@ -18,6 +18,10 @@ static int64_t nanosOfFrame(int64_t start, int64_t firstFrame, int64_t frame)
     return start + (frame - firstFrame) * kNanosPerSecond / kSampleRate;
 }
 
+// A wake-up this late means the process was stopped (Ctrl-Z, SIGSTOP): the
+// song's time did not run meanwhile, so it carries on from where it was.
+static constexpr int64_t kStoppedNanos = 100 * kNanosPerMilli;
+
 // Each buffer is rendered at the moment its first frame is due, so the frame
 // heard at any moment is exactly the one real time has reached. Deadlines
 // come from the frame count, never from the last wake-up, so late wake-ups
@@ -34,6 +38,11 @@ static void playSilently(SongRender* render, SongPosition* position, int64_t sta
         }
         int64_t first = render->framesRendered;
         int64_t due = nanosOfFrame(start, firstFrame, first);
+        int64_t late = monotonicNanos() - due;
+        if (late > kStoppedNanos) {
+            start += late;
+            due += late;
+        }
         renderSong(*render, *position, samples, kSilentFrames);
         bool ended = render->ended;
         recordHeardClock(*position, first, due, ended ? kNoHeardLimit : render->framesRendered);

@@ -16,51 +16,53 @@ static constexpr std::memory_order kAcquire = std::memory_order_acquire;
 
 static constexpr int64_t kLongestExtrapolation = 3600 * kNanosPerSecond;
 
-static void beginWrite(SongPosition& position)
+using Sequence = std::atomic<uint32_t>;
+
+static void beginWrite(Sequence& sequence)
 {
-    position.sequence.store(position.sequence.load(kRelaxed) + 1, kRelaxed);
+    sequence.store(sequence.load(kRelaxed) + 1, kRelaxed);
 }
 
-static void endWrite(SongPosition& position)
+static void endWrite(Sequence& sequence)
 {
-    position.sequence.store(position.sequence.load(kRelaxed) + 1, kRelease);
+    sequence.store(sequence.load(kRelaxed) + 1, kRelease);
 }
 
-static uint32_t beginRead(const SongPosition& position)
+static uint32_t beginRead(const Sequence& sequence)
 {
     for (;;) {
-        uint32_t sequence = position.sequence.load(kAcquire);
-        if ((sequence & 1) == 0) {
-            return sequence;
+        uint32_t count = sequence.load(kAcquire);
+        if ((count & 1) == 0) {
+            return count;
         }
         std::this_thread::yield();
     }
 }
 
-static bool readWasWhole(const SongPosition& position, uint32_t sequence)
+static bool readWasWhole(const Sequence& sequence, uint32_t count)
 {
-    return position.sequence.load(kRelaxed) == sequence;
+    return sequence.load(kRelaxed) == count;
 }
 
 void recordRowStart(SongPosition& position, int64_t frame, int32_t order, int32_t row)
 {
     int64_t count = position.rowStarts.load(kRelaxed);
     int slot = static_cast<int>(count % kRowStartSlots);
-    beginWrite(position);
+    beginWrite(position.rowSequence);
     position.startFrame[slot].store(frame, kRelease);
     position.startOrder[slot].store(order, kRelease);
     position.startRow[slot].store(row, kRelease);
     position.rowStarts.store(count + 1, kRelease);
-    endWrite(position);
+    endWrite(position.rowSequence);
 }
 
 void recordHeardClock(SongPosition& position, int64_t frame, int64_t nanos, int64_t limit)
 {
-    beginWrite(position);
+    beginWrite(position.clockSequence);
     position.heardFrame.store(frame, kRelease);
     position.heardNanos.store(nanos, kRelease);
     position.heardLimit.store(limit, kRelease);
-    endWrite(position);
+    endWrite(position.clockSequence);
 }
 
 static SongRow rowInSlot(const SongPosition& position, int slot)
@@ -97,9 +99,9 @@ static int64_t readHeardFrame(const SongPosition& position, int64_t nanos)
 SongRow rowAtFrame(const SongPosition& position, int64_t frame)
 {
     for (;;) {
-        uint32_t sequence = beginRead(position);
+        uint32_t sequence = beginRead(position.rowSequence);
         SongRow row = readRowAtFrame(position, frame);
-        if (readWasWhole(position, sequence)) {
+        if (readWasWhole(position.rowSequence, sequence)) {
             return row;
         }
     }
@@ -108,9 +110,9 @@ SongRow rowAtFrame(const SongPosition& position, int64_t frame)
 int64_t heardFrameAt(const SongPosition& position, int64_t nanos)
 {
     for (;;) {
-        uint32_t sequence = beginRead(position);
+        uint32_t sequence = beginRead(position.clockSequence);
         int64_t heard = readHeardFrame(position, nanos);
-        if (readWasWhole(position, sequence)) {
+        if (readWasWhole(position.clockSequence, sequence)) {
             return heard;
         }
     }
@@ -118,19 +120,13 @@ int64_t heardFrameAt(const SongPosition& position, int64_t nanos)
 
 SongRow heardRowAt(const SongPosition& position, int64_t nanos)
 {
-    for (;;) {
-        uint32_t sequence = beginRead(position);
-        SongRow row = readRowAtFrame(position, readHeardFrame(position, nanos));
-        if (readWasWhole(position, sequence)) {
-            return row;
-        }
-    }
+    return rowAtFrame(position, heardFrameAt(position, nanos));
 }
 
 bool recordedRowStart(const SongPosition& position, int64_t index, int64_t& frame, SongRow& row)
 {
     for (;;) {
-        uint32_t sequence = beginRead(position);
+        uint32_t sequence = beginRead(position.rowSequence);
         int64_t count = position.rowStarts.load(kAcquire);
         bool kept = index >= 0 && index < count && index >= count - kRowStartSlots;
         if (kept) {
@@ -138,7 +134,7 @@ bool recordedRowStart(const SongPosition& position, int64_t index, int64_t& fram
             frame = position.startFrame[slot].load(kAcquire);
             row = rowInSlot(position, slot);
         }
-        if (readWasWhole(position, sequence)) {
+        if (readWasWhole(position.rowSequence, sequence)) {
             return kept;
         }
     }

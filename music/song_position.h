@@ -1,20 +1,22 @@
 #pragma once
-// The song position as the rendering thread publishes it and the program's
-// thread reads it: where each (order, row) begins in the rendered audio, and
-// which audio frame the listener hears at a given moment. One writer thread,
-// one reader thread; every field is atomic and a sequence count tells the
-// reader when a write overlapped its read.
+// The song position as the sound side publishes it and the program's thread
+// reads it: where each (order, row) begins in the rendered audio (written by
+// the thread that renders), and which audio frame the listener hears at a
+// given moment (written by the thread that hands audio to the device, which
+// may be the same). Each half has one writer; every field is atomic and a
+// sequence count per half tells the reader when a write overlapped its read.
 
 #include <atomic>
 #include <cstdint>
 
 constexpr int32_t kSampleRate = 44100;
-constexpr int kRowStartSlots = 64;      // the newest row starts kept
+constexpr int kRowStartSlots = 1024;    // the newest row starts kept: seconds of audio
 constexpr int32_t kOrderAfterEnd = 256; // past every possible order index
 constexpr int64_t kNoHeardLimit = INT64_MAX;
 
 struct SongPosition {
-    std::atomic<uint32_t> sequence{0};  // odd while a write is under way
+    std::atomic<uint32_t> rowSequence{0};    // odd while a row start is being written
+    std::atomic<uint32_t> clockSequence{0};  // odd while the clock is being written
     std::atomic<int64_t> rowStarts{0};  // how many were ever recorded
     std::atomic<int64_t> startFrame[kRowStartSlots] = {};
     std::atomic<int32_t> startOrder[kRowStartSlots] = {};
@@ -42,7 +44,7 @@ void recordHeardClock(SongPosition& position, int64_t frame, int64_t nanos, int6
 SongRow rowAtFrame(const SongPosition& position, int64_t frame);
 // The frame the listener hears at monotonic time nanos.
 int64_t heardFrameAt(const SongPosition& position, int64_t nanos);
-// The row the listener hears at monotonic time nanos, from one consistent read.
+// The row the listener hears at monotonic time nanos.
 SongRow heardRowAt(const SongPosition& position, int64_t nanos);
 
 // The index-th row start ever recorded, when it is still kept; for checks.

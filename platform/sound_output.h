@@ -1,19 +1,21 @@
 #pragma once
-// The platform's sound output: 44100 Hz, stereo, 16-bit, played from a
-// thread of the sound system's that takes the song from the renderer and
-// publishes what the listener hears.
+// The platform's sound output: 44100 Hz, stereo, 16-bit, played by the sound
+// system's own thread, which takes the song from the feed and tells it when
+// what it takes will be heard.
 
-#include "music/song_position.h"
-#include "music/song_render.h"
+#include "music/song_feed.h"
 
 // Opens the default output, not yet playing. False when there is no sound
 // output (no card, no server, a driver that will not start).
 bool openSoundOutput();
 
-// From now on the output renders render, alone, and publishes into position
-// what the listener hears.
-void playSoundOutput(SongRender& render, SongPosition& position);
+// From now on the output's thread takes the audio from feed. False when the
+// stream will not start.
+bool playSoundOutput(SongFeed& feed);
 
-// Returns once nothing is being rendered and nothing will be again: from
-// then on nothing touches the module.
+// Returns once the output's thread is not taking audio and never will again.
 void stopSoundOutput();
+
+// Asks for a real-time priority for the calling thread, which renders the
+// sound; a refusal is ignored.
+void favourSoundThread();

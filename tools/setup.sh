@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the demo and its tests need, when missing.
 set -e
-packages="build-essential cmake ninja-build pkg-config libopenmpt-dev libsdl2-dev portaudio19-dev libvterm-dev
+packages="build-essential cmake ninja-build pkg-config libopenmpt-dev portaudio19-dev libvterm-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           pulseaudio pulseaudio-utils libasound2-plugins"
 missing=""

@@ -1,81 +1,103 @@
+// Sound output through PortAudio. The stream's callback only copies from the
+// feed, which is rendered ahead, and reports when its buffer reaches the
+// speaker: the host's DAC time where it gives one, else the stream's latency.
+
 #include "platform/sound_output.h"
 
-#include <SDL.h>
-
-#include <atomic>
-#include <cstring>
+#include <pa_linux_alsa.h>
+#include <portaudio.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include "platform/clock.h"
 #include "platform/posix/quiet_stderr.h"
 
-static constexpr int kDeviceFrames = 1024;
-static SDL_AudioDeviceID device = 0;
-static int64_t deviceLatency = 0;  // frames between a buffer's rendering and its sound
-static SongRender* playingRender = nullptr;
-static SongPosition* playingPosition = nullptr;
-static std::atomic<bool> playing{false};
+namespace {
 
-// SDL's device thread asks for the next buffer. What it gets now is heard
-// once the buffers queued before it have played: ALSA holds two, and the
-// buffer rendered now waits for one of them to drain, so its first frame is
-// heard two to three buffers' time from now; the middle is taken.
-static void fillDeviceBuffer(void*, Uint8* stream, int length)
+// Deep enough to ride out a loaded machine: the picture follows what is
+// heard, so the depth costs nothing in sync.
+constexpr PaTime kSuggestedLatency = 0.09;
+
+PaStream* stream = nullptr;
+SongFeed* playingFeed = nullptr;  // set before the stream starts, read by its callback
+PaTime streamLatency = 0;  // seconds from a callback to the sound of its first frame
+
+int playFromFeed(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
+                 PaStreamCallbackFlags, void* feed)
 {
-    size_t frames = static_cast<size_t>(length) / (2 * sizeof(int16_t));
-    if (!playing.load(std::memory_order_acquire)) {
-        std::memset(stream, 0, static_cast<size_t>(length));
-        return;
+    PaTime untilHeard = time->outputBufferDacTime > 0 ? time->outputBufferDacTime - time->currentTime
+                                                      : streamLatency;
+    if (untilHeard < 0 || untilHeard > 1.0) {
+        untilHeard = streamLatency;
     }
-    int64_t now = monotonicNanos();
-    int64_t first = playingRender->framesRendered;
-    renderSong(*playingRender, *playingPosition, reinterpret_cast<int16_t*>(stream), frames);
-    int64_t limit = first + static_cast<int64_t>(frames) - deviceLatency;
-    recordHeardClock(*playingPosition, first - deviceLatency, now, limit);
+    int64_t heardNanos = monotonicNanos() + static_cast<int64_t>(untilHeard * kNanosPerSecond);
+    takeFeed(**static_cast<SongFeed**>(feed), static_cast<int16_t*>(output), frames, heardNanos);
+    return paContinue;
 }
 
-static bool openDevice()
+bool isAlsaDevice(PaDeviceIndex device)
 {
-    // The terminal layer owns SIGINT and SIGTERM.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_Init(SDL_INIT_AUDIO) != 0) {
+    const PaHostApiInfo* host = Pa_GetHostApiInfo(Pa_GetDeviceInfo(device)->hostApi);
+    return host != nullptr && host->type == paALSA;
+}
+
+}  // namespace
+
+// PortAudio probes every ALSA and JACK device it can think of and each probe
+// that fails says so on standard error: dozens of lines that mean nothing to
+// anyone, kept out of the way.
+static bool openStream()
+{
+    if (Pa_Initialize() != paNoError) {
         return false;
     }
-    SDL_AudioSpec wanted;
-    SDL_zero(wanted);
-    wanted.freq = kSampleRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 2;
-    wanted.samples = kDeviceFrames;
-    wanted.callback = fillDeviceBuffer;
-    SDL_AudioSpec obtained;
-    // No changes allowed: SDL converts whatever the hardware wants.
-    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device == 0) {
+    PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    if (device == paNoDevice) {
         return false;
     }
-    deviceLatency = 5 * int64_t{obtained.samples} / 2;
+    PaStreamParameters parameters = {};
+    parameters.device = device;
+    parameters.channelCount = 2;
+    parameters.sampleFormat = paInt16;
+    parameters.suggestedLatency = kSuggestedLatency;
+    if (Pa_OpenStream(&stream, nullptr, &parameters, kSampleRate, paFramesPerBufferUnspecified, paNoFlag,
+                      playFromFeed, &playingFeed) != paNoError) {
+        return false;
+    }
+    if (isAlsaDevice(device)) {
+        PaAlsa_EnableRealtimeScheduling(stream, 1);
+    }
+    const PaStreamInfo* info = Pa_GetStreamInfo(stream);
+    streamLatency = info != nullptr ? info->outputLatency : kSuggestedLatency;
     return true;
 }
 
 bool openSoundOutput()
 {
     int savedStderr = silenceStderr();
-    bool opened = openDevice();
+    bool opened = openStream();
     restoreStderr(savedStderr);
     return opened;
 }
 
-void playSoundOutput(SongRender& render, SongPosition& position)
+bool playSoundOutput(SongFeed& feed)
 {
-    playingRender = &render;
-    playingPosition = &position;
-    playing.store(true, std::memory_order_release);
-    SDL_PauseAudioDevice(device, 0);
+    playingFeed = &feed;
+    return Pa_StartStream(stream) == paNoError;
 }
 
+// Aborting drops what the device still holds: by now that is the faded
+// tail, or the process is ending anyway.
 void stopSoundOutput()
 {
-    // SDL calls the callback with the device locked, so once the pause has
-    // taken the lock no call is under way and none follows.
-    SDL_PauseAudioDevice(device, 1);
+    if (stream != nullptr) {
+        Pa_AbortStream(stream);
+    }
+}
+
+void favourSoundThread()
+{
+    sched_param priority = {};
+    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
 }

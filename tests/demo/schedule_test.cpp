@@ -30,6 +30,7 @@ struct ScheduleRun {
     std::string finalPicture;
     std::string module;
     int songStarts = 0;
+    std::vector<uint32_t> fadeRequests;  // the writes made before each fade of the music
 };
 
 void sendAll(int fd, const void* data, size_t size)
@@ -45,7 +46,8 @@ void sendAll(int fd, const void* data, size_t size)
 }
 
 // Child: prepares and runs the scenes, then sends the module name, the
-// number of starts and every write, each preceded by its size.
+// number of starts, the fade requests and every write, each preceded by its
+// size.
 [[noreturn]] void runChild(const SongScript& script, int fd)
 {
     songScript = script;
@@ -55,9 +57,14 @@ void sendAll(int fd, const void* data, size_t size)
     blankScreen(screen);
     prepareScenes();
     runScenes(screen);
-    uint32_t header[2] = {static_cast<uint32_t>(startedModule.size()), static_cast<uint32_t>(songStarts)};
+    uint32_t header[3] = {static_cast<uint32_t>(startedModule.size()), static_cast<uint32_t>(songStarts),
+                          static_cast<uint32_t>(fadeRequests.size())};
     sendAll(fd, header, sizeof header);
     sendAll(fd, startedModule.data(), startedModule.size());
+    for (size_t writes : fadeRequests) {
+        uint32_t writes32 = static_cast<uint32_t>(writes);
+        sendAll(fd, &writes32, sizeof writes32);
+    }
     size_t at = 0;
     for (size_t size : sinkWrites) {
         uint32_t size32 = static_cast<uint32_t>(size);
@@ -88,14 +95,20 @@ ScheduleRun runSchedule(const SongScript& script)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     ScheduleRun run;
-    if (data.size() < 8)
+    uint32_t header[3];
+    if (data.size() < sizeof header)
         return run;
-    uint32_t header[2];
     memcpy(header, data.data(), sizeof header);
-    run.module = data.substr(8, header[0]);
+    run.module = data.substr(sizeof header, header[0]);
     run.songStarts = static_cast<int>(header[1]);
+    size_t at = sizeof header + header[0];
+    for (uint32_t fade = 0; fade < header[2] && at + 4 <= data.size(); ++fade, at += 4) {
+        uint32_t writes;
+        memcpy(&writes, data.data() + at, 4);
+        run.fadeRequests.push_back(writes);
+    }
     VtermScreen terminal(24, 80);
-    for (size_t at = 8 + header[0]; at + 4 <= data.size();) {
+    while (at + 4 <= data.size()) {
         uint32_t size;
         memcpy(&size, data.data() + at, 4);
         std::string write = data.substr(at + 4, size);
@@ -190,6 +203,8 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
 
     EXPECT_EQ(run.logoWrites.size(), 2400u);  // 100 frames of 24 lines
     EXPECT_EQ(run.finalPicture, logoPicture());
+    // The music fades once, under the last ten logo frames.
+    EXPECT_EQ(run.fadeRequests, std::vector<uint32_t>{static_cast<uint32_t>(run.frames.size() + 90 * 24)});
 }
 
 TEST(Schedule, BurstsFireOnEveryEighthRowOfTheBallScene)

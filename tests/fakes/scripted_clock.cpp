@@ -14,12 +14,12 @@ uint32_t tickCount()
     return reading;
 }
 
-// Sleeping moves the script on by the time slept; nothing else reads the
-// clock meanwhile.
+// Sleeping moves the script on by the time slept; a brief nap (0) by a
+// whole tick, the counter's grain.
 uint64_t scriptedSleeps = 0;
 
 void sleepMillis(uint32_t ms)
 {
     ++scriptedSleeps;
-    scriptedTicks += ms;
+    scriptedTicks += ms == 0 ? 1 : ms;
 }

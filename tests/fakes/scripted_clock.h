@@ -1,6 +1,6 @@
 #pragma once
 // A tick counter that tests drive: every reading returns scriptedTicks and
-// then adds scriptedStep to it.
+// then adds scriptedStep to it; sleepMillis adds the time slept.
 
 #include <cstdint>
 

@@ -6,6 +6,7 @@
 SongScript songScript;
 std::string startedModule;
 int songStarts = 0;
+std::vector<size_t> fadeRequests;
 
 namespace {
 
@@ -40,3 +41,5 @@ int32_t songRow()
     int64_t rows = rowsPlayed();
     return rows < 0 ? 0 : static_cast<int32_t>(rows % songScript.rowsPerOrder);
 }
+
+void fadeOutMusic() { fadeRequests.push_back(sinkWrites.size()); }

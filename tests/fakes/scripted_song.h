@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct SongScript {
     int32_t startOrder = 0;
@@ -16,3 +17,4 @@ struct SongScript {
 extern SongScript songScript;
 extern std::string startedModule;  // the file name startMusic was given
 extern int songStarts;
+extern std::vector<size_t> fadeRequests;  // the terminal writes made before each fadeOutMusic

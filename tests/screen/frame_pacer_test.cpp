@@ -37,6 +37,23 @@ TEST(FramePacer, WaitsUntilTheIntervalHasPassedSinceTheMark)
     EXPECT_EQ(scriptedTicks, 5031u);  // the last reading was 5030
 }
 
+// A clock that moves only while the pacer sleeps: the wait sleeps most of
+// the interval away in one go, naps through the last millisecond and ends
+// exactly when the interval is complete, never earlier.
+TEST(FramePacer, SleepsThroughTheWaitAndEndsExactlyAtTheDeadline)
+{
+    scriptedStep = 0;
+    for (uint32_t interval : {1u, 2u, 24u, 30u}) {
+        scriptedTicks = 7000;
+        markTick();
+        uint64_t sleeps = scriptedSleeps;
+        EXPECT_LE(readingsOf(interval), 3u) << interval;
+        EXPECT_EQ(scriptedTicks, 7000 + interval) << interval;
+        EXPECT_LE(scriptedSleeps - sleeps, 2u) << interval;
+    }
+    scriptedStep = 1;
+}
+
 TEST(FramePacer, CountsAcrossTheWrapOfTheTickCounter)
 {
     scriptedTicks = 0xFFFFFFFFu - 9;
