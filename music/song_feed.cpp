@@ -15,6 +15,10 @@ static_assert(kFeedAheadFrames + kFeedChunkFrames <= kFeedRingFrames,
 
 static constexpr int64_t kFillPauseNanos = 4 * kNanosPerMilli;
 static constexpr float kFadeFloorDecibels = -60.0f;
+// A report this far from the estimate is a new start (the stream began for
+// real after its first buffers, an underrun, a stop of the process).
+static constexpr int64_t kHeardJumpNanos = 40 * kNanosPerMilli;
+static constexpr int64_t kHeardSmoothing = 16;  // reports averaged, roughly
 
 void fillFeed(SongFeed& feed)
 {
@@ -84,6 +88,22 @@ static void fade(const SongFeed& feed, int16_t* samples, int64_t first, size_t f
     }
 }
 
+// Frames are heard at the sample rate, so every report gives an estimate of
+// when frame 0 was heard; a running average of them keeps the heard clock
+// steady through the device's jitter and follows its drift.
+static int64_t smoothHeard(SongFeed& feed, int64_t first, int64_t heardNanos)
+{
+    int64_t origin = heardNanos - first * kNanosPerSecond / kSampleRate;
+    int64_t error = origin - feed.heardOrigin;
+    if (!feed.heardOriginKnown || error > kHeardJumpNanos || error < -kHeardJumpNanos) {
+        feed.heardOrigin = origin;
+        feed.heardOriginKnown = true;
+    } else {
+        feed.heardOrigin += error / kHeardSmoothing;
+    }
+    return feed.heardOrigin + first * kNanosPerSecond / kSampleRate;
+}
+
 void takeFeed(SongFeed& feed, int16_t* out, size_t frames, int64_t heardNanos)
 {
     int64_t first = feed.taken.load(std::memory_order_relaxed);
@@ -98,7 +118,8 @@ void takeFeed(SongFeed& feed, int16_t* out, size_t frames, int64_t heardNanos)
     std::memset(out + 2 * copied, 0, 2 * (frames - copied) * sizeof(int16_t));
     fade(feed, out, first, copied);
     feed.taken.store(first + static_cast<int64_t>(copied), std::memory_order_release);
-    recordHeardClock(*feed.position, first, heardNanos, first + static_cast<int64_t>(copied));
+    recordHeardClock(*feed.position, first, smoothHeard(feed, first, heardNanos),
+                     first + static_cast<int64_t>(copied));
 }
 
 int64_t fadeFeed(SongFeed& feed, int64_t frames)

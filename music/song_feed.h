@@ -26,6 +26,10 @@ struct SongFeed {
     std::atomic<int64_t> taken{0};   // frames ever handed to the device
     std::atomic<int64_t> fadeStart{kNoFade};  // the first frame that fades
     int64_t fadeFrames = 1;
+    // The device side's estimate of when frame 0 is heard, smoothed over
+    // its reports, which jitter by up to a device period.
+    int64_t heardOrigin = 0;
+    bool heardOriginKnown = false;
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> filling{false};
 };
@@ -39,8 +43,9 @@ void fillFeed(SongFeed& feed);
 bool startFeed(SongFeed& feed, SongRender& render, SongPosition& position);
 
 // The device's side: copies frames stereo frames into out (silence for any
-// the ring does not have yet), faded as asked, and records that the first
-// of them is heard at monotonic time heardNanos.
+// the ring does not have yet), faded as asked, and records when they are
+// heard from the device's report that the first of them is heard at
+// monotonic time heardNanos.
 void takeFeed(SongFeed& feed, int16_t* out, size_t frames, int64_t heardNanos);
 
 // From the next frame the device takes on, the sound falls to silence over

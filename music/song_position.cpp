@@ -91,7 +91,7 @@ static int64_t readHeardFrame(const SongPosition& position, int64_t nanos)
     int64_t frame = position.heardFrame.load(kAcquire);
     int64_t since = nanos - position.heardNanos.load(kAcquire);
     int64_t limit = position.heardLimit.load(kAcquire);
-    since = std::clamp<int64_t>(since, 0, kLongestExtrapolation);
+    since = std::clamp<int64_t>(since, -kLongestExtrapolation, kLongestExtrapolation);
     int64_t heard = frame + since * kSampleRate / kNanosPerSecond;
     return std::min(heard, limit);
 }

@@ -21,9 +21,10 @@ struct SongPosition {
     std::atomic<int64_t> startFrame[kRowStartSlots] = {};
     std::atomic<int32_t> startOrder[kRowStartSlots] = {};
     std::atomic<int32_t> startRow[kRowStartSlots] = {};
-    // The listener's clock: frame heardFrame was heard at monotonic time
-    // heardNanos; it runs on at the sample rate but never passes heardLimit,
-    // so that it cannot run ahead of what has been rendered.
+    // The listener's clock: frame heardFrame is heard at monotonic time
+    // heardNanos (often a moment ahead: the device's latency); it runs at the
+    // sample rate but never passes heardLimit, so that it cannot run ahead
+    // of what has been handed to the device.
     std::atomic<int64_t> heardFrame{0};
     std::atomic<int64_t> heardNanos{0};
     std::atomic<int64_t> heardLimit{0};

@@ -3,7 +3,9 @@
 // output, and the silent player that stands in for a sound card.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <libopenmpt/libopenmpt.hpp>
@@ -88,6 +90,55 @@ TEST(StartMusicDeathTest, PlaysToTheEndOrExitsMidwayAndPrintsNothing)
         EXPECT_EXIT(listen(brief, setup, -1), testing::ExitedWithCode(0), "^ours$");
         EXPECT_EXIT(listen(SHOW_MODULE_PATH, setup, 100), testing::ExitedWithCode(0), "^ours$");
     }
+}
+
+// In a child that plays the show silently and samples the heard frame every
+// 2 ms for 1.5 s of its own running time, the parent stops it (SIGSTOP) for
+// a second. Across the stop the song does not move on; the rest of the
+// time it keeps to real time.
+TEST(SilentPlayerTest, AStoppedProcessCarriesOnWhereItStopped)
+{
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        alarm(20);
+        SongRender* render = new SongRender;
+        SongPosition* position = new SongPosition;
+        render->module = loadModule(SHOW_MODULE_PATH, *new std::ostringstream).release();
+        if (!render->module || !startSilentPlayer(*render, *position))
+            _exit(3);
+        int64_t longestGap = 0, heardAcrossIt = 0, running = 0, heardInAll = 0;
+        int64_t then = monotonicNanos(), heardThen = heardFrameAt(*position, then);
+        while (running < 3 * kSecond / 2) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            int64_t now = monotonicNanos(), heard = heardFrameAt(*position, now);
+            if (now - then > longestGap) {
+                longestGap = now - then;
+                heardAcrossIt = heard - heardThen;
+            } else {
+                running += now - then;
+                heardInAll += heard - heardThen;
+            }
+            then = now;
+            heardThen = heard;
+        }
+        int64_t report[] = {longestGap, heardAcrossIt, running, heardInAll};
+        _exit(write(channel[1], report, sizeof report) == sizeof report ? 0 : 4);
+    }
+    close(channel[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(child, SIGSTOP);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    kill(child, SIGCONT);
+    int64_t report[4] = {};
+    EXPECT_EQ(read(channel[0], report, sizeof report), static_cast<ssize_t>(sizeof report));
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_GT(report[0], 9 * kSecond / 10) << "the stop was not the longest gap";
+    EXPECT_LT(report[1], kSampleRate / 8) << "frames heard across the stop";
+    EXPECT_NEAR(report[3], report[2] * kSampleRate / kSecond, kSampleRate / 10) << "heard while running";
 }
 
 // The player's thread outlives the test, so what it uses is never released.

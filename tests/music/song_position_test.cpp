@@ -7,6 +7,7 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
+#include <algorithm>
 #include <thread>
 
 #include "music/module_file.h"
@@ -61,11 +62,11 @@ TEST(SongPositionTest, ReportsTheRowHeardNowNotTheOneJustRendered)
     recordRowStart(*position, 0, 0, 0);
     recordRowStart(*position, 1441, 3, 17);
     recordRowStart(*position, 5410, kOrderAfterEnd, 0);
-    // Frame 1000 is heard at 50 ms; the clock runs on at the sample rate, but
-    // never before that nor past frame 5409, the last one rendered, so the
-    // end recorded at frame 5410 is not heard yet.
+    // Frame 1000 is heard at 50 ms; the clock runs at the sample rate, before
+    // that moment too, but never past frame 5409, the last one handed to the
+    // device, so the end recorded at frame 5410 is not heard yet.
     recordHeardClock(*position, 1000, 50 * kMillis, 5409);
-    const int64_t reads[][3] = {{40, 1000, 0}, {60, 1441, 3}, {140, 4969, 3}, {900, 5409, 3}};  // ms, frame, order
+    const int64_t reads[][3] = {{0, -1205, 0}, {40, 559, 0}, {60, 1441, 3}, {140, 4969, 3}, {900, 5409, 3}};  // ms, frame, order
     for (const auto& read : reads) {
         EXPECT_EQ(heardFrameAt(*position, read[0] * kMillis), read[1]) << read[0];
         EXPECT_EQ(heardRowAt(*position, read[0] * kMillis).order, read[2]) << read[0];
@@ -74,15 +75,21 @@ TEST(SongPositionTest, ReportsTheRowHeardNowNotTheOneJustRendered)
 
 // Row start i is at frame 100 i with order i and row i % 64, so a read that
 // mixed two writes shows a row that does not match its order, or that goes
-// backwards. Under ThreadSanitizer this also shows there is no data race.
-TEST(SongPositionTest, ReadsStayWholeWhileTheRendererWrites)
+// backwards. The rows and the heard clock come from two threads, as from a
+// renderer and a device. Under ThreadSanitizer this also shows there is no
+// data race.
+TEST(SongPositionTest, ReadsStayWholeWhileTheRendererAndTheDeviceWrite)
 {
     auto position = std::make_unique<SongPosition>();
     const int rows = 200000;
     std::thread renderer([&position] {
-        for (int i = 0; i < rows; ++i) {
+        for (int i = 0; i < rows; ++i)
             recordRowStart(*position, int64_t{i} * 100, i, i % 64);
-            recordHeardClock(*position, int64_t{i} * 100 + 50, 0, int64_t{i} * 100 + 50);
+    });
+    std::thread device([&position] {
+        for (int64_t heard = 0; heard < int64_t{rows - 1} * 100;) {
+            heard = std::max<int64_t>(heard, (position->rowStarts.load() - 1) * 100);
+            recordHeardClock(*position, heard, 0, heard);
         }
     });
     int torn = 0;
@@ -92,6 +99,7 @@ TEST(SongPositionTest, ReadsStayWholeWhileTheRendererWrites)
         last = row.order;
     }
     renderer.join();
+    device.join();
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(heardRowAt(*position, 0).order, rows - 1);
 }

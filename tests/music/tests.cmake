@@ -9,3 +9,6 @@ add_demo_test(music_player_test music
 foreach(test music_position_test music_player_test)
   target_compile_definitions(${test} PRIVATE SHOW_MODULE_PATH="${CMAKE_SOURCE_DIR}/qk17.xm")
 endforeach()
+add_demo_test(music_feed_test music
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/song_feed_test.cpp LIBS music music_test_module)
+target_compile_definitions(music_feed_test PRIVATE SHOW_MODULE_PATH="${CMAKE_SOURCE_DIR}/qk17.xm")
