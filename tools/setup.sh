@@ -2,7 +2,7 @@
 # Installs the Debian packages the demo and its tests need, when missing.
 set -e
 packages="build-essential cmake ninja-build pkg-config libopenmpt-dev portaudio19-dev libvterm-dev
-          libgtest-dev libgmock-dev libbenchmark-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
           pulseaudio pulseaudio-utils libasound2-plugins"
 missing=""
 for p in $packages; do
