@@ -10,6 +10,7 @@
 #include "platform/sound_output.h"
 
 static_assert(kFeedRingFrames % kFeedChunkFrames == 0, "chunks never wrap around the ring");
+static_assert(kFeedLeadFrames % kFeedChunkFrames == 0, "the song starts on a chunk");
 static_assert(kFeedAheadFrames + kFeedChunkFrames <= kFeedRingFrames,
               "the filling side never reaches frames the device has not taken");
 
@@ -118,8 +119,9 @@ void takeFeed(SongFeed& feed, int16_t* out, size_t frames, int64_t heardNanos)
     std::memset(out + 2 * copied, 0, 2 * (frames - copied) * sizeof(int16_t));
     fade(feed, out, first, copied);
     feed.taken.store(first + static_cast<int64_t>(copied), std::memory_order_release);
-    recordHeardClock(*feed.position, first, smoothHeard(feed, first, heardNanos),
-                     first + static_cast<int64_t>(copied));
+    int64_t songFirst = first - kFeedLeadFrames;
+    recordHeardClock(*feed.position, songFirst, smoothHeard(feed, songFirst, heardNanos),
+                     songFirst + static_cast<int64_t>(copied));
 }
 
 int64_t fadeFeed(SongFeed& feed, int64_t frames)
@@ -127,7 +129,7 @@ int64_t fadeFeed(SongFeed& feed, int64_t frames)
     feed.fadeFrames = std::max<int64_t>(1, frames);
     int64_t start = feed.taken.load(std::memory_order_acquire);
     feed.fadeStart.store(start, std::memory_order_release);
-    return start + feed.fadeFrames;
+    return start - kFeedLeadFrames + feed.fadeFrames;
 }
 
 void stopFeed(SongFeed& feed)

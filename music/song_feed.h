@@ -17,13 +17,18 @@ constexpr int64_t kFeedRingFrames = 16384;   // about 370 ms
 constexpr int64_t kFeedAheadFrames = 8192;   // rendered ahead of the device: about 190 ms
 constexpr int64_t kFeedChunkFrames = 512;    // rendered at a time
 constexpr int64_t kNoFade = INT64_MAX;
+// Silence the device gets before the song: a sound server may drop the very
+// first frames of a new stream.
+constexpr int64_t kFeedLeadFrames = 2048;
 
 struct SongFeed {
     SongRender* render = nullptr;
     SongPosition* position = nullptr;
     int16_t samples[2 * kFeedRingFrames] = {};
-    std::atomic<int64_t> filled{0};  // frames ever put into the ring
-    std::atomic<int64_t> taken{0};   // frames ever handed to the device
+    // Frames ever put into the ring and ever handed to the device, counted
+    // from the start of the lead-in: song frame f is ring frame f + lead.
+    std::atomic<int64_t> filled{kFeedLeadFrames};
+    std::atomic<int64_t> taken{0};
     std::atomic<int64_t> fadeStart{kNoFade};  // the first frame that fades
     int64_t fadeFrames = 1;
     // The device side's estimate of when frame 0 is heard, smoothed over
@@ -49,7 +54,7 @@ bool startFeed(SongFeed& feed, SongRender& render, SongPosition& position);
 void takeFeed(SongFeed& feed, int16_t* out, size_t frames, int64_t heardNanos);
 
 // From the next frame the device takes on, the sound falls to silence over
-// frames frames. Returns the frame at which it is silent.
+// frames frames. Returns the song frame at which it is silent.
 int64_t fadeFeed(SongFeed& feed, int64_t frames);
 
 // The gain of a frame `since` frames into a fade of `length`: falls evenly

@@ -46,6 +46,15 @@ struct FedSong {
     }
 };
 
+// The device's first take: the lead-in, silent.
+void takeLeadIn(SongFeed& feed)
+{
+    std::vector<int16_t> lead(2 * kFeedLeadFrames, 7);
+    fillFeed(feed);
+    takeFeed(feed, lead.data(), kFeedLeadFrames, 0);
+    EXPECT_TRUE(std::all_of(lead.begin(), lead.end(), [](int16_t s) { return s == 0; }));
+}
+
 std::vector<uint8_t> showModule()
 {
     std::vector<uint8_t> bytes;
@@ -58,6 +67,7 @@ TEST(SongFeedTest, TheDeviceTakesExactlyTheSongAndTheRingStaysWithinItsReach)
     const std::vector<uint8_t> bytes = showModule();
     FedSong fed(bytes);
     FedSong reference(bytes);
+    takeLeadIn(*fed.feed);
     const size_t takes[] = {992, 1, 4096, 333, 7000};
     std::vector<int16_t> taken, expected;
     for (int round = 0; round < 40; ++round) {
@@ -87,7 +97,7 @@ TEST(SongFeedTest, ADeviceThatOutrunsTheRingGetsSilenceAndTheClockStopsAtTheLast
     takeFeed(*fed.feed, out.data(), kFeedAheadFrames + 1000, 0);
     EXPECT_EQ(fed.feed->taken.load(), kFeedAheadFrames);
     EXPECT_TRUE(std::all_of(out.begin() + 2 * kFeedAheadFrames, out.end(), [](int16_t s) { return s == 0; }));
-    EXPECT_EQ(heardFrameAt(*fed.position, kNanosPerSecond), kFeedAheadFrames);
+    EXPECT_EQ(heardFrameAt(*fed.position, kNanosPerSecond), kFeedAheadFrames - kFeedLeadFrames);
 }
 
 // A device that takes 1000 frames every 1000 / 44100 s and reports their DAC
@@ -107,7 +117,7 @@ TEST(SongFeedTest, TheHeardClockRidesOutJitterAndFollowsAJump)
         takeFeed(*fed.feed, out.data(), 1000, now + latency + shift + jitter[take % 8] * kMillis);
         // Halfway through the device's buffer period, the frame heard now.
         int64_t then = now + 11 * kMillis;
-        int64_t trueHeard = (then - latency - shift) * kSampleRate / kNanosPerSecond;
+        int64_t trueHeard = (then - latency - shift) * kSampleRate / kNanosPerSecond - kFeedLeadFrames;
         return heardFrameAt(*fed.position, then) - trueHeard;
     };
     for (int take = 0; take < 200; ++take) {
@@ -151,6 +161,7 @@ TEST(SongFeedTest, TheFadeStartsAtTheNextFrameTakenAndEndsInSilence)
         takeFeed(*fed.feed, out.data(), 4000, 0);
         renderSong(reference.render, *reference.position, direct.data(), 4000);
     };
+    takeLeadIn(*fed.feed);
     take();
     EXPECT_LE(largestDifference(out, direct), kDither);
     const int64_t silentAt = fadeFeed(*fed.feed, 6000);

@@ -1,0 +1,38 @@
+#pragma once
+// The real program played through a sound server and watched on a terminal,
+// and what a viewer would make of it: when each scene cut appears on the
+// screen, when the song's order change under it is heard, whether the sound
+// is the song whole, and what else reached the terminal.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/sound/sound_server.h"
+
+struct ShowRun {
+    std::string output;                // everything the terminal received (standard error included)
+    std::vector<int64_t> writeNanos;   // when each synchronized write arrived
+    int64_t exitNanos = 0;
+    int exitStatus = -1;
+    double cpuSeconds = 0;             // user and system time of the whole run
+    double wallSeconds = 0;
+    Recording recording;
+};
+
+// Runs `program` in `folder` (which holds qk17.xm) on an 80 x 25 UTF-8
+// pseudo-terminal whose standard error is the terminal too, recording the
+// server's sink meanwhile. Gives up after timeoutSeconds.
+void runShow(const SoundServer& server, const std::string& program, const std::string& folder,
+             int timeoutSeconds, ShowRun& run);
+
+struct HeardFigures {
+    double correlation = 0;            // recording against the render, once aligned
+    int gaps = 0;                      // dropouts: stretches where the song is missing or shifted
+    std::vector<double> cutErrorsMs;   // picture minus sound at each scene cut; NaN where not found
+    double exitLevelDb = 0;            // the recording's level over the 100 ms before the exit
+    std::string foreignText;           // what reached the terminal besides the show
+};
+
+// Compares a run with libopenmpt's render of the module it played.
+HeardFigures measureShow(const ShowRun& run, const std::vector<uint8_t>& module);

@@ -1,0 +1,56 @@
+// The show as a viewer hears and sees it: the real program plays the short
+// song through a PulseAudio server of the test's own (PortAudio, ALSA's pulse
+// plugin) on a pseudo-terminal, while the server's sink is recorded.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tests/sound/heard_show.h"
+
+namespace {
+
+constexpr double kFrameMs = 30;
+
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
+{
+    SoundServer server;
+    ASSERT_TRUE(startSoundServer(server)) << "the sound server did not start: " << server.failure;
+    char name[] = "/tmp/heard-show-XXXXXX";
+    const std::string folder = mkdtemp(name);
+    ASSERT_EQ(system((std::string(MAKE_MODULE_BINARY) + " --fast " + folder + "/qk17.xm").c_str()), 0);
+
+    ShowRun run;
+    runShow(server, TEXTDEMO_BINARY, folder, 60, run);
+    const HeardFigures heard = measureShow(run, fileBytes(folder + "/qk17.xm"));
+    stopSoundServer(server);
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(run.exitStatus, 0);
+    ASSERT_GT(run.recording.samples.size(), 44100u * 2 * 10) << "the recording is too short";
+    EXPECT_GE(heard.correlation, 0.99);
+    EXPECT_EQ(heard.gaps, 0);
+    for (size_t cut = 0; cut < heard.cutErrorsMs.size(); ++cut) {
+        double error = heard.cutErrorsMs[cut];
+        EXPECT_TRUE(std::abs(error) <= kFrameMs) << "scene " << cut + 1 << " ended " << error
+                                                 << " ms after its end was heard";
+        std::printf("scene %zu cut: picture %+.1f ms against the sound\n", cut + 1, error);
+    }
+    EXPECT_LT(heard.exitLevelDb, -50.0);
+    EXPECT_EQ(heard.foreignText, "");
+    std::printf("correlation %.4f, %d gaps, exit level %.1f dBFS, CPU %.2f s of %.1f s\n", heard.correlation,
+                heard.gaps, heard.exitLevelDb, run.cpuSeconds, run.wallSeconds);
+}
+
+}  // namespace

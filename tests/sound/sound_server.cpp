@@ -1,0 +1,156 @@
+#include "tests/sound/sound_server.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/clock.h"
+
+namespace {
+
+constexpr char kSink[] = "heard";
+constexpr int kRate = 44100;
+
+void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+bool serverAnswers()
+{
+    return system("pactl info >/dev/null 2>&1") == 0;
+}
+
+}  // namespace
+
+void useSoundServer(const SoundServer& server)
+{
+    const std::string& d = server.folder;
+    setenv("HOME", (d + "/home").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (d + "/run").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (d + "/config").c_str(), 1);
+    setenv("PULSE_RUNTIME_PATH", (d + "/run").c_str(), 1);
+    setenv("PULSE_STATE_PATH", (d + "/state").c_str(), 1);
+    setenv("PULSE_SERVER", ("unix:" + d + "/run/native").c_str(), 1);
+    setenv("PULSE_CLIENTCONFIG", (d + "/client.conf").c_str(), 1);
+    unsetenv("ALSA_CONFIG_PATH");
+}
+
+bool startSoundServer(SoundServer& server)
+{
+    char name[] = "/tmp/sound-server-XXXXXX";
+    if (!mkdtemp(name)) {
+        server.failure = "no temporary folder";
+        return false;
+    }
+    server.folder = name;
+    for (const char* sub : {"/run", "/state", "/home", "/config"})
+        mkdir((server.folder + sub).c_str(), 0700);
+    writeFile(server.folder + "/startup.pa",
+              std::string("load-module module-null-sink sink_name=") + kSink +
+                  " rate=44100 channels=2 format=s16le\n"
+                  "load-module module-native-protocol-unix auth-anonymous=1 socket=" +
+                  server.folder + "/run/native\nset-default-sink " + kSink + "\n");
+    writeFile(server.folder + "/client.conf", "autospawn = no\n");
+    // ALSA's default device is the pulse plugin, whatever the system says.
+    writeFile(server.folder + "/home/.asoundrc", "pcm.!default { type pulse }\nctl.!default { type pulse }\n");
+    useSoundServer(server);
+    server.pid = fork();
+    if (server.pid == 0) {
+        int log = open((server.folder + "/server.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(log, STDOUT_FILENO);
+        dup2(log, STDERR_FILENO);
+        execlp("pulseaudio", "pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "-F",
+               (server.folder + "/startup.pa").c_str(), "--use-pid-file=no", "--disallow-exit",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int tries = 0; tries < 100; ++tries) {
+        if (serverAnswers())
+            return true;
+        int status;
+        if (waitpid(server.pid, &status, WNOHANG) == server.pid) {
+            server.pid = -1;
+            std::ifstream log(server.folder + "/server.log");
+            server.failure = "pulseaudio exited: " + std::string(std::istreambuf_iterator<char>(log), {});
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    server.failure = "pulseaudio did not answer within 10 s";
+    stopSoundServer(server);
+    return false;
+}
+
+void stopSoundServer(SoundServer& server)
+{
+    if (server.pid > 0) {
+        kill(server.pid, SIGTERM);
+        waitpid(server.pid, nullptr, 0);
+        server.pid = -1;
+    }
+    if (!server.folder.empty())
+        std::filesystem::remove_all(server.folder);
+}
+
+// Every read is stamped on the monotonic clock: the earliest moment its
+// last frame can have been heard is the read's time, so the smallest
+// (time - frames so far) over all reads is when frame 0 was heard.
+static void readRecording(Recording* recording)
+{
+    char buffer[4096];
+    size_t bytes = 0;
+    int64_t earliest = INT64_MAX;
+    std::string data;
+    for (ssize_t n; (n = read(recording->pipe, buffer, sizeof buffer)) > 0;) {
+        int64_t now = monotonicNanos();
+        data.append(buffer, static_cast<size_t>(n));
+        bytes += static_cast<size_t>(n);
+        int64_t frames = static_cast<int64_t>(bytes / 4);
+        earliest = std::min(earliest, now - frames * kNanosPerSecond / kRate);
+    }
+    recording->samples.resize(data.size() / 2);
+    std::copy(data.data(), data.data() + recording->samples.size() * 2,
+              reinterpret_cast<char*>(recording->samples.data()));
+    recording->firstFrameNanos = earliest;
+}
+
+bool startRecording(const SoundServer&, Recording& recording)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return false;
+    recording.recorder = fork();
+    if (recording.recorder == 0) {
+        dup2(channel[1], STDOUT_FILENO);
+        close(channel[0]);
+        close(channel[1]);
+        execlp("parec", "parec", (std::string("--device=") + kSink + ".monitor").c_str(), "--raw",
+               "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=5",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(channel[1]);
+    recording.pipe = channel[0];
+    recording.reader = std::thread(readRecording, &recording);
+    return recording.recorder > 0;
+}
+
+void stopRecording(Recording& recording)
+{
+    if (recording.recorder > 0) {
+        kill(recording.recorder, SIGTERM);
+        waitpid(recording.recorder, nullptr, 0);
+        recording.recorder = -1;
+    }
+    if (recording.reader.joinable())
+        recording.reader.join();
+    if (recording.pipe >= 0)
+        close(recording.pipe);
+    recording.pipe = -1;
+}
