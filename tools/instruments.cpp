@@ -35,36 +35,53 @@ XmInstrument tone(const char* name, const Wave& wave, int8_t relativeNote, uint8
 
 std::vector<XmInstrument> makeInstruments()
 {
+    // The kit: kick and snare in the centre, the hi-hats to the right, the
+    // crash to the left.
     std::vector<XmInstrument> instruments(kInstrumentCount);
     instruments[kKick - 1] = drum("kick", kickDrum(), 0.97, 128);
-    instruments[kSnare - 1] = drum("snare", snareDrum(), 0.9, 120);
-    instruments[kHat - 1] = drum("hihat", hiHat(0.022, 0.12), 0.8, 168);
-    instruments[kOpenHat - 1] = drum("open hihat", hiHat(0.16, 0.5), 0.8, 168);
-    instruments[kCrash - 1] = drum("crash", crashCymbal(), 0.85, 96);
+    instruments[kSnare - 1] = drum("snare", snareDrum(), 0.95, 120);
+    instruments[kHat - 1] = drum("hihat", hiHat(0.025, 0.12), 0.9, 200);
+    instruments[kOpenHat - 1] = drum("open hihat", hiHat(0.16, 0.5), 0.85, 208);
+    instruments[kCrash - 1] = drum("crash", crashCymbal(), 0.9, 56);
 
-    Wave bass = mixWaves(sawWave(kToneCycle, 1, 48), 0.75, pulseWave(kToneCycle, 0.3, 48), 0.35);
+    // The bass keeps its growl but gives the lowest octave to the kick, and
+    // its envelope falls back after the attack.
+    Wave bass = lessFundamental(
+        mixWaves(sawWave(kToneCycle, 1, 48), 0.75, pulseWave(kToneCycle, 0.3, 48), 0.35), 0.5);
     instruments[kBass - 1] =
-        tone("bass", bass, kToneRelativeNote, 128, {{0, 64}, {3, 56}, {16, 44}}, 2, 0x0800);
+        tone("bass", bass, kToneRelativeNote, 128, {{0, 64}, {3, 50}, {16, 38}}, 2, 0x0900);
 
+    // The lead on the left of centre and its double on the right, a few
+    // cents higher and of a brighter sweep: together they beat and spread.
     XmInstrument& lead = instruments[kLead - 1];
-    lead = tone("lead", pulseSweepWave(kToneCycle, 64, 0.12, 0.48, 18), kToneRelativeNote, 128,
+    lead = tone("lead", pulseSweepWave(kToneCycle, 64, 0.12, 0.48, 18), kToneRelativeNote, 72,
                 {{0, 40}, {2, 64}, {14, 50}, {40, 44}}, 3, 0x0600);
     // A vibrato that sets in slowly, so only held notes sing with it.
     lead.vibratoSweep = 48;
     lead.vibratoDepth = 3;
     lead.vibratoRate = 24;
+    XmInstrument& leadDouble = instruments[kLeadDouble - 1];
+    leadDouble = tone("lead double", pulseSweepWave(kToneCycle, 64, 0.2, 0.5, 22),
+                      kToneRelativeNote, 192, {{0, 40}, {2, 64}, {14, 50}, {40, 44}}, 3, 0x0600);
+    leadDouble.sample.finetune = 9;
 
-    instruments[kArp - 1] = tone("arpeggio", pulseWave(kToneCycle, 0.5, 24), kToneRelativeNote, 80,
+    instruments[kArp - 1] = tone("arpeggio", pulseWave(kToneCycle, 0.5, 24), kToneRelativeNote, 40,
                                  {{0, 64}, {4, 48}, {24, 30}}, 2, 0x0800);
 
-    // The pad's loop holds 128 periods of 128 frames, so it plays an octave
-    // lower per frame: a relative note 12 below the other tones.
-    instruments[kPad - 1] = tone("pad", detunedSawWave(kToneCycle / 2, 128, 10),
-                                 kToneRelativeNote - 12, 128, {{0, 0}, {10, 40}, {30, 56}}, 2,
-                                 0x0300);
+    // Three pads, panned apart and detuned against each other. Each loop
+    // holds 128 periods of 128 frames, so it plays an octave lower per
+    // frame: a relative note 12 below the other tones. They hold while the
+    // key is down and fade slowly after it.
+    Wave pad = detunedSawWave(kToneCycle / 2, 128, 10);
+    const std::vector<XmEnvelopePoint> swell = {{0, 8}, {12, 44}, {40, 56}};
+    instruments[kPadLeft - 1] = tone("pad left", pad, kToneRelativeNote - 12, 24, swell, 2, 0x0280);
+    instruments[kPadLeft - 1].sample.finetune = -7;
+    instruments[kPadCentre - 1] = tone("pad centre", pad, kToneRelativeNote - 12, 128, swell, 2, 0x0280);
+    instruments[kPadRight - 1] = tone("pad right", pad, kToneRelativeNote - 12, 232, swell, 2, 0x0280);
+    instruments[kPadRight - 1].sample.finetune = 7;
 
-    Wave stab = mixWaves(sawWave(kToneCycle, 1, 32), 0.7, pulseWave(kToneCycle, 0.25, 32), 0.4);
-    instruments[kStab - 1] = tone("stab", stab, kToneRelativeNote, 128,
-                                  {{0, 64}, {3, 44}, {10, 20}, {24, 0}}, -1, 0);
+    // The power chord sounds an octave above the note: relative note 12 lower.
+    instruments[kStab - 1] = tone("stab", powerChordWave(kToneCycle, 24), kToneRelativeNote - 12, 160,
+                                  {{0, 64}, {3, 44}, {10, 24}, {30, 0}}, -1, 0x0800);
     return instruments;
 }

@@ -7,125 +7,125 @@
 
 namespace {
 
-// Bass, lead, arpeggio and chord volumes (0-64).
-constexpr int kBassVolume = 48;
-constexpr int kLeadVolume = 56;
-constexpr int kArpVolume = 24;
-constexpr int kPadVolume = 34;
-constexpr int kStabVolume = 40;
+// Volumes (0-64) of the full arrangement; the quieter scenes play below them.
+constexpr int kBassVolume = 60;
+constexpr int kLeadVolume = 60;
+constexpr int kDoubleDrop = 12;  // the double sits this much under the lead
+constexpr int kDoubleDelayTicks = 2;
+constexpr int kPadVolume = 40;
+constexpr int kStabVolume = 44;
+constexpr int kArpVolume = 22;
 
-const std::string kIntroRiff = "0..0..c.0.0.c.7.";
-const std::string kOctaveRiff = "0.c.0.c.0.c.0.c.";
-const std::string kPunchRiff = "0.c.0.cc0.c.0.cc";
-const std::string kEveryBar = "x...............";
-const std::string kEveryBeat = "x===x===x===x===";
-
-XmPattern blank()
+XmPattern blank(int rows = kPatternRows)
 {
-    return blankXmPattern(kPatternRows, kSongChannels);
+    return blankXmPattern(rows, kSongChannels);
 }
 
-int lowest(const char* name)
+void lead(XmPattern& p, int volume, const std::string& line)
 {
-    return noteNamed(name);
+    writeMelody(p, kLeadChannel, kLead, volume, line);
 }
 
-void pads(XmPattern& p, const std::string& chords)
+// The lead with its detuned double on the other side.
+void doubledLead(XmPattern& p, int volume, const std::string& line)
 {
-    writeChords(p, kChordLowChannel, kChordHighChannel, kPad, kPadVolume, lowest("G3"), chords,
-                kEveryBar);
+    lead(p, volume, line);
+    writeDouble(p, kLeadChannel, kDoubleChannel, kLeadDouble, kDoubleDrop, kDoubleDelayTicks);
 }
 
-void arpeggios(XmPattern& p, const std::string& chords, int volume, const std::string& steps)
-{
-    writeArpeggios(p, kArpChannel, kArp, volume, lowest("E4"), chords, steps);
-}
+// The hook: a dotted figure that climbs to the chord's top and falls back,
+// over Am F C G. The second half of each statement changes with the chords.
+const std::string kHookStart =
+    "E5/3 A5/3 G5/2 E5/4 D5/2 E5/2 | C5/3 F5/3 E5/2 C5/4 A4/2 C5/2 |";
+const std::string kHookOverCG = " G5/3 E5/3 D5/2 C5/2 D5/2 E5/4 | D5/3 B4/3 G4/2 -/2 B4/2 D5/4";
+const std::string kHookOverGE = " D5/3 G5/3 F5/2 D5/2 B4/2 D5/4 | E5/3 G#5/3 B5/4v -/2 G#5/2 B5/2";
+const std::string kHookOverCE = " G5/3 E5/3 D5/2 C5/2 D5/2 E5/4 | E5/3 G#5/3 B5/4v -/2 ^A5/2 B5/2";
+const std::string kHookHigh =
+    "E6/3 A6/3 G6/2 E6/4 D6/2 E6/2 | C6/3 F6/3 E6/2 C6/4 A5/2 C6/2 |"
+    " D6/3 G6/3 F6/2 D6/2 B5/2 D6/4 | E6/3 G#6/3 B6/4v -/2 G#6/2 B6/2";
 
-void lead(XmPattern& p, const std::string& line)
-{
-    writeMelody(p, kLeadChannel, kLead, kLeadVolume, line);
-}
-
-// Orders 0-1: the song builds up under the bouncing name. Bass and chords
-// first, then the kick, hi-hats and arpeggios, a snare roll into order 1.
-XmPattern introRising()
+// Orders 0-1: the greeting. The hook over the pads alone, the hats and a
+// soft kick coming in, a snare swell into order 1, where the band plays.
+XmPattern themeAlone()
 {
     const std::string chords = "Am F C G";
     XmPattern p = blank();
-    writeDrums(p, kKickChannel, "................|k...k...k...k...|k...k...k...k...|k...k...k...k.k.");
-    writeDrums(p, kSnareChannel, "................|................|................|........23456789");
-    writeDrums(p, kHatChannel, "................|................|..h...h...h...h.|..h...h...h.h.h.");
-    writeBass(p, kBassChannel, kBassVolume, chords, kIntroRiff);
-    pads(p, chords);
-    arpeggios(p, chords, kArpVolume, "................|................|x===x===x===x===|x===x===x===x===");
+    writePads(p, kPadVolume, chords, true);
+    lead(p, kLeadVolume - 10, kHookStart + kHookOverCG);
+    writeDrums(p, kHatChannel, "................|................|h.h.h.h.h.h.h.h.|h.h.h.h.h.hHh.ho", 80);
+    writeDrums(p, kKickChannel, "................|................|q...q...q...q...|q...q...q...q.q.");
+    writeDrums(p, kSnareChannel, "................|................|................|........12345679", 80);
+    writeBass(p, kBassChannel, kBassVolume - 12, chords,
+              "................|................|..0-..0-..0-..0-|..0-..0-..0-.0c-");
     return p;
 }
 
-XmPattern introFull()
+XmPattern themeWithBand()
 {
     const std::string chords = "Am F G E";
     XmPattern p = blank();
-    writeDrums(p, kKickChannel, "k...k...k...k...");
-    writeDrums(p, kSnareChannel, "....s.......s...|....s.......s...|....s.......s...|....s...4.5.6789");
-    writeDrums(p, kHatChannel, "H.o.H.o.H.o.H.o.");
-    writeBass(p, kBassChannel, kBassVolume, chords, kIntroRiff);
-    pads(p, chords);
-    arpeggios(p, chords, kArpVolume + 4, kEveryBeat);
-    lead(p, "-/32 | D5/2 G5/2 B5/4 A5/2 G5/2 A5/2 B5/2 | G#5/6 A5/2 B5/8");
+    writePads(p, kPadVolume, chords, false);
+    doubledLead(p, kLeadVolume - 6, kHookStart + kHookOverGE);
+    writeDrums(p, kCymbalChannel, "c...............|................|................|................", 80);
+    writeDrums(p, kKickChannel, "k...k...k...k...", 85);
+    writeDrums(p, kSnareChannel, "....s.......s...|....s.......s..g|....s.......s...|....s...s.rrSSSS", 85);
+    writeDrums(p, kHatChannel, "h.H.h.Hoh.H.h.Ho", 85);
+    writeBass(p, kBassChannel, kBassVolume - 6, chords, "-.0.-.0c-.0.-.0c");
     return p;
 }
 
-// Orders 2-3: the bouncing ball. An accented snare and a chord stab on rows
-// 7, 15, 23 ... 63, where the bursts fire.
-void punchGroove(XmPattern& p, const std::string& chords, const std::string& hats,
-                 const std::string& kicks, const std::string& snares)
+// Orders 2-3: the ball. On rows 7 and 15 of each bar, where the bursts fire,
+// kick, accented snare, open hat, crash, stab, bass and lead strike
+// together; between them a lighter groove leaves those rows the hardest.
+void ballGroove(XmPattern& p, const std::string& chords, const std::string& snares)
 {
-    writeDrums(p, kKickChannel, kicks);
+    writeDrums(p, kKickChannel, "k......Kk..k...K", 100);
     writeDrums(p, kSnareChannel, snares);
-    writeDrums(p, kHatChannel, hats);
-    writeBass(p, kBassChannel, kBassVolume + 4, chords, kPunchRiff);
-    writeChords(p, kChordLowChannel, kChordHighChannel, kStab, kStabVolume, lowest("G4"), chords,
-                ".......x.......x");
-    arpeggios(p, chords, kArpVolume - 4, kEveryBeat);
+    writeDrums(p, kHatChannel, "h.h.h.hoh.h.h.ho", 70);
+    writeDrums(p, kCymbalChannel, ".......c.......c", 75);
+    writeBass(p, kBassChannel, kBassVolume - 4, chords, "-.0c.0.0-.c.0c.0");
+    writeStabs(p, kStabChannel, kStabVolume + 16, chords, ".......x.......x");
 }
 
-XmPattern punchFirst()
+XmPattern ballFirst()
 {
     const std::string chords = "Am G F E";
     XmPattern p = blank();
-    punchGroove(p, chords, "c.......HhohHhoh|HhohHhohHhohHhoh|HhohHhohHhohHhoh|HhohHhohHhohHhoh",
-                "k...k...k.k.k...", "....s..S....s..S");
-    lead(p,
-         "E5/3 E5/3 A5/2 G5/2 E5/2 D5/2 E5/2 | D5/3 D5/3 G5/2 F5/2 D5/2 B4/2 D5/2 |"
-         " C5/3 C5/3 F5/2 E5/2 C5/2 A4/2 C5/2 | B4/3 B4/3 E5/2 G#5/4 B5/4");
+    ballGroove(p, chords, "....s..S....s..S");
+    doubledLead(p, kLeadVolume,
+                "A5/2 -/2 E5/2 -/1 A5/4 -/4 G5/1 | G5/2 -/2 D5/2 -/1 G5/4 -/4 F5/1 |"
+                " F5/2 -/2 C5/2 -/1 F5/4 -/4 E5/1 | E5/2 -/2 B4/2 -/1 G#5/4 -/4 B5/1");
     return p;
 }
 
-XmPattern punchSecond()
+XmPattern ballSecond()
 {
-    const std::string chords = "Am G F A";
+    const std::string chords = "Am F C E";
     XmPattern p = blank();
-    punchGroove(p, chords, "HhohHhohHhohHhoh",
-                "k...k...k.k.k...|k...k...k.k.k...|k...k...k.k.k...|k...k...k...k.k.",
-                "....s..S....s..S|....s..S....s..S|....s..S....s..S|....s..SssSsSSSS");
-    lead(p,
-         "C6/3 B5/3 A5/2 E5/2 A5/2 B5/2 C6/2 | B5/3 A5/3 G5/2 D5/2 G5/2 A5/2 B5/2 |"
-         " A5/3 G5/3 F5/2 C5/2 F5/2 G5/2 A5/2 | C#6/3 A5/3 E5/2 C#6/4 E6/4");
+    ballGroove(p, chords, "....s..S....s..S|....s..S....s..S|....s..S....s..S|....s..S.g..rr.S");
+    doubledLead(p, kLeadVolume, kHookStart + kHookOverCE);
     return p;
 }
 
-// Orders 4-5: the helix. A breakdown in D minor: sparse drums, a long bass,
-// arpeggios with their echo, then a slow melody over them.
+// Orders 4-5: the helix alone. A breakdown in D minor: pads swelling, a soft
+// arpeggio and its echo on the other side, a heartbeat kick, then a slow
+// melody over them.
+void helixBed(XmPattern& p, const std::string& chords, bool attack)
+{
+    // From silence the pads swell to their level over the first rows.
+    writePads(p, 4, chords, attack);
+    writeArpeggios(p, kArpChannel, kArp, kArpVolume - 12, noteNamed("A4"), chords,
+                   "x===x===x===x-..");
+    writeEcho(p, kArpChannel, kDoubleChannel, 3, kArpVolume - 14);
+    writeDrums(p, kKickChannel, "q.........q.....", 45);
+    writeBass(p, kBassChannel, kBassVolume - 42, chords, "0.............-.");
+}
+
 XmPattern helixEchoes()
 {
-    const std::string chords = "Dm Bb F C";
     XmPattern p = blank();
-    writeDrums(p, kKickChannel, "k.........k.....");
-    writeDrums(p, kHatChannel, "..h...h...h...h.");
-    writeBass(p, kBassChannel, kBassVolume, chords, "0.........0.c...");
-    pads(p, chords);
-    writeArpeggios(p, kArpChannel, kArp, kArpVolume + 6, lowest("A4"), chords, kEveryBeat);
-    writeEcho(p, kArpChannel, kLeadChannel, 3, kArpVolume - 8);
+    helixBed(p, "Dm Bb F C", true);
+    slidePads(p, 1, 3, 0x10);
     return p;
 }
 
@@ -133,131 +133,130 @@ XmPattern helixMelody()
 {
     const std::string chords = "Dm Bb Gm A";
     XmPattern p = blank();
-    writeDrums(p, kKickChannel, "k.........k.....|k.........k.....|k.........k.....|k.........k.k.k.");
-    writeDrums(p, kSnareChannel, "........s.......|........s.......|........s.......|........s...s.ss");
-    writeDrums(p, kHatChannel, "h.H.h.H.h.H.h.H.");
-    writeBass(p, kBassChannel, kBassVolume, chords, "0.........0.c...");
-    pads(p, chords);
-    writeArpeggios(p, kArpChannel, kArp, kArpVolume + 2, lowest("A4"), chords, kEveryBeat);
-    lead(p, "D5/4 F5/4 A5/8 | Bb5/6 A5/2 F5/8 | G5/4 Bb5/4 D6/6 C6/2 | C#6/6 D6/2 E6/8");
+    helixBed(p, chords, false);
+    writeDrums(p, kHatChannel, "..h...h...h...h.", 40);
+    // The echo has the double's channel; the melody plays alone.
+    lead(p, kLeadVolume - 38,
+         "D5/4 F5/4 A5/6v -/2 | Bb5/6v A5/2 F5/6v -/2 | G5/4 Bb5/4 D6/6v C6/2 | C#6/6v D6/2 E6/6v -/2");
     return p;
 }
 
-// Orders 6-7: the credits. A singing lead over a walking bass, back in A minor.
-void creditsGroove(XmPattern& p, const std::string& chords, const std::string& snares)
-{
-    writeDrums(p, kKickChannel, "k.....k...k.....");
-    writeDrums(p, kSnareChannel, snares);
-    writeDrums(p, kHatChannel, "h.hHh.hHh.hHh.hH");
-    writeBass(p, kBassChannel, kBassVolume, chords, "0...7...c...7...");
-    pads(p, chords);
-    arpeggios(p, chords, kArpVolume - 4, "x=======x=======");
-}
-
-XmPattern creditsFirst()
-{
-    XmPattern p = blank();
-    creditsGroove(p, "Am Dm G C", "....s.......s...");
-    lead(p,
-         "E5/6 D5/2 C5/4 B4/2 C5/2 | D5/6 E5/2 F5/4 A5/4 | G5/6 F5/2 D5/4 B4/2 D5/2 |"
-         " C5/4 E5/4 G5/8");
-    return p;
-}
-
-XmPattern creditsSecond()
-{
-    XmPattern p = blank();
-    creditsGroove(p, "F Dm E E",
-                  "....s.......s...|....s.......s...|....s.......s...|....s...s.s.SSSS");
-    lead(p, "A5/6 G5/2 F5/4 C5/4 | D5/4 F5/4 A5/4 D6/4 | C6/6 B5/2 G#5/8 | B5/4 A5/2 G#5/2 E5/8");
-    return p;
-}
-
-// Orders 8-11: the closing scroller. The whole band plays the main theme,
-// answers it, varies it and lifts it an octave.
-void themeGroove(XmPattern& p, const std::string& chords, const std::string& snares,
-                 const std::string& riff)
-{
-    writeDrums(p, kKickChannel, "k...k...k...k...");
-    writeDrums(p, kSnareChannel, snares);
-    writeDrums(p, kHatChannel, "c.......HhohHhoh|HhohHhohHhohHhoh|HhohHhohHhohHhoh|HhohHhohHhohHhoh");
-    writeBass(p, kBassChannel, kBassVolume + 2, chords, riff);
-    arpeggios(p, chords, kArpVolume, kEveryBeat);
-}
-
-XmPattern themeCall()
-{
-    const std::string chords = "Am F C G";
-    XmPattern p = blank();
-    themeGroove(p, chords, "....s..g....s.g.", kIntroRiff);
-    pads(p, chords);
-    lead(p,
-         "A4/2 C5/2 E5/4 D5/2 C5/2 D5/2 E5/2 | F5/6 E5/2 C5/4 A4/4 |"
-         " G4/2 C5/2 E5/4 D5/2 E5/2 G5/2 E5/2 | D5/6 C5/2 B4/4 G4/4");
-    return p;
-}
-
-XmPattern themeAnswer()
-{
-    const std::string chords = "Am F G E";
-    XmPattern p = blank();
-    themeGroove(p, chords, "....s..g....s.g.|....s..g....s.g.|....s..g....s.g.|....s..g....s.SS",
-                kIntroRiff);
-    pads(p, chords);
-    lead(p,
-         "A4/2 C5/2 E5/4 D5/2 C5/2 D5/2 E5/2 | A5/6 G5/2 F5/4 E5/4 |"
-         " D5/4 G5/4 F5/2 E5/2 D5/4 | E5/4 B4/2 E5/2 G#5/8");
-    return p;
-}
-
-XmPattern themeVariation()
+// Orders 6-7: the credits. The band comes back bar by bar, louder as it
+// goes, to a rising snare roll and a lead bending upwards.
+XmPattern creditsReturn()
 {
     const std::string chords = "F G Em Am";
     XmPattern p = blank();
-    themeGroove(p, chords, "....s..g....s.g.", kOctaveRiff);
-    writeChords(p, kChordLowChannel, kChordHighChannel, kStab, kStabVolume - 8, lowest("A4"),
-                chords, "..x...x...x...x.");
-    lead(p,
-         "C6/3 A5/3 F5/2 A5/2 C6/2 D6/2 C6/2 | B5/3 G5/3 D5/2 G5/2 B5/2 D6/2 B5/2 |"
-         " B5/3 G5/3 E5/2 G5/2 B5/2 E6/4 | C6/4 B5/2 A5/10");
+    writePads(p, kPadVolume - 6, chords, true);
+    writeDrums(p, kKickChannel, "k...k...k...k...", 70);
+    writeDrums(p, kHatChannel, "................|h.h.h.h.h.h.h.h.|h.H.h.H.h.H.h.H.|h.H.h.Hoh.H.h.Ho", 70);
+    writeDrums(p, kSnareChannel, "................|................|....s.......s...|....s.......s.f.", 70);
+    writeBass(p, kBassChannel, kBassVolume - 12, chords,
+              "0.......0.......|0.......0.......|-.0.-.0.-.0.-.0.|-.0c-.0c-.0c-.0c");
+    doubledLead(p, kLeadVolume - 14,
+                "C5/3 F5/3 A5/2 G5/4 F5/2 E5/2 | D5/3 G5/3 B5/2 A5/4 G5/2 D5/2 |"
+                " E5/3 G5/3 B5/2 ^C6/4 B5/2 G5/2 | A5/8v -/4 E5/2 G5/2");
     return p;
 }
 
-XmPattern themeClimax()
+XmPattern creditsRise()
+{
+    const std::string chords = "F G E E";
+    XmPattern p = blank();
+    writePads(p, kPadVolume - 6, chords, false);
+    slidePads(p, 48, 63, 0x10);
+    writeDrums(p, kKickChannel, "k...k...k...k...|k...k...k...k...|k...k...k...k...|k.k.k.k.kkkkkkkk", 85);
+    writeDrums(p, kHatChannel, "hhHhhhHohhHhhhHo", 80);
+    writeDrums(p, kSnareChannel, "....s.......s...|....s.......s..g|....s...s...s.s.|rrrrrrrr23456789", 85);
+    writeBass(p, kBassChannel, kBassVolume - 8, chords, "-.0c-.0c-.0c-.0c|-.0c-.0c-.0c-.0c|-.0c-.0c-.0c-.0c|0c0c0c0c0c0c0c0c");
+    doubledLead(p, kLeadVolume - 8, "A5/4 C6/4 F6/8v | G5/4 B5/4 D6/8v | G#5/4 B5/4 E6/8v | B5/16u");
+    return p;
+}
+
+// Orders 8-11: the closing scroller. The whole band states the hook, answers
+// it, varies it under an arpeggio and lifts it an octave.
+void fullGroove(XmPattern& p, const std::string& chords, const std::string& snares, int level)
+{
+    writeDrums(p, kKickChannel, "K...k...k...k...", level);
+    writeDrums(p, kSnareChannel, snares, level);
+    writeDrums(p, kHatChannel, "hhHhhhHxhhHhhhHo", level);
+    writeDrums(p, kCymbalChannel, "c...............|................|................|................", level);
+    writeBass(p, kBassChannel, kBassVolume, chords, ".c0c-c0c.c0c-c0c");
+    writeStabs(p, kStabChannel, kStabVolume - 8, chords, "..x...x...x...x.");
+}
+
+XmPattern finaleCall()
+{
+    const std::string chords = "Am F C G";
+    XmPattern p = blank();
+    writePads(p, kPadVolume, chords, true);
+    fullGroove(p, chords, "....s..g....s.g.", 100);
+    doubledLead(p, kLeadVolume + 4, kHookStart + kHookOverCG);
+    return p;
+}
+
+XmPattern finaleAnswer()
 {
     const std::string chords = "Am F G E";
     XmPattern p = blank();
-    themeGroove(p, chords, "....s..g....s.g.|....s..g....s.g.|....s..g....s.g.|s.s.s.s.23456789",
-                kOctaveRiff);
-    pads(p, chords);
-    lead(p,
-         "A5/2 C6/2 E6/4 D6/2 C6/2 D6/2 E6/2 | F6/6 E6/2 C6/4 A5/4 |"
-         " B5/2 D6/2 G6/4 F6/2 E6/2 D6/2 B5/2 | E6/4 D6/2 C6/2 B5/4 G#5/4");
+    writePads(p, kPadVolume, chords, false);
+    fullGroove(p, chords, "....s..g....s.g.|....s..g....s.g.|....s..g....s.g.|....s..g..f.s.SS", 100);
+    doubledLead(p, kLeadVolume + 4, kHookStart + kHookOverGE);
     return p;
 }
 
-// Order 12: under the closing logo. One last hit on A minor, then the
-// chord rings on and fades, never into silence before the song ends.
-XmPattern ending()
+XmPattern finaleVariation()
 {
+    const std::string chords = "F G Em Am";
     XmPattern p = blank();
-    writeDrums(p, kKickChannel, "k...............|................|................|................");
-    writeDrums(p, kSnareChannel, "S...............|................|................|................");
-    writeDrums(p, kHatChannel, "c...............|................|................|................");
-    putNote(p, 0, kBassChannel, noteNamed("A1"), kBass, kBassVolume + 4);
-    putNote(p, 40, kBassChannel, kXmKeyOff, 0, -1);
-    writeChords(p, kChordLowChannel, kChordHighChannel, kPad, kPadVolume + 10, lowest("A4"),
-                "Am Am Am Am", "x...............|................|................|................");
-    writeArpeggios(p, kArpChannel, kArp, kArpVolume + 8, lowest("A4"), "Am Am Am Am",
-                   "x===============|x===============|x===============|x===============");
+    writePads(p, kPadVolume, chords, false);
+    fullGroove(p, chords, "....s..g....s.g.", 100);
+    writeArpeggios(p, kArpChannel, kArp, kArpVolume, noteNamed("A4"), chords,
+                   "x===x===x===x===|x===x===x===x===|x===x===x===x===|x===x===x===x==-");
+    doubledLead(p, kLeadVolume,
+                "C6/3 A5/3 F5/2 A5/2 C6/2 D6/2 C6/2 | B5/3 G5/3 D5/2 G5/2 B5/2 D6/2 B5/2 |"
+                " B5/3 G5/3 E5/2 G5/2 B5/2 E6/4 | C6/4 B5/2 A5/8v -/2");
+    return p;
+}
+
+XmPattern finaleClimax()
+{
+    const std::string chords = "Am F G E";
+    XmPattern p = blank();
+    writePads(p, kPadVolume + 4, chords, false);
+    fullGroove(p, chords, "....s..g....s.g.|....s..g....s.g.|....s..g....s.g.|s.s.s.s.rrrr5789", 100);
+    doubledLead(p, kLeadVolume + 4, kHookHigh);
+    return p;
+}
+
+// Order 12, under the closing logo: one hit on A minor with a crash, the
+// bass dropping away beneath it, then the lead and pads fading by volume
+// slides and releases until everything is silent a few rows before the end.
+XmPattern finalHit()
+{
+    XmPattern p = blank(kEndingRows);
+    putNote(p, 0, kKickChannel, noteNamed("C4"), kKick, 64);
+    putNote(p, 0, kSnareChannel, noteNamed("C4"), kSnare, 64);
+    putNote(p, 0, kCymbalChannel, noteNamed("C4"), kCrash, 64);
+    putNote(p, 0, kBassChannel, noteNamed("A1"), kBass, kBassVolume);
+    for (int row = 1; row < 8; ++row)
+        putEffect(p, row, kBassChannel, kPortaDownEffect, 0x08);
+    putKeyOff(p, 8, kBassChannel);
+    putNote(p, 0, kStabChannel, noteNamed("A3"), kStab, kStabVolume);
+    putKeyOff(p, 4, kStabChannel);
+    // One chord throughout: only the first bar's row is written.
+    writePads(p, kPadVolume, "Am Am Am Am", true);
     putNote(p, 0, kLeadChannel, noteNamed("A5"), kLead, kLeadVolume);
-    for (int row = 8; row < kPatternRows; row += 4) {
-        int fading = (kPatternRows - row) * 3 / 4;  // from 42 down to 3
-        putVolume(p, row, kLeadChannel, fading);
-        putVolume(p, row, kChordLowChannel, fading);
-        putVolume(p, row, kChordHighChannel, fading);
-        putVolume(p, row, kArpChannel, fading / 2);
+    putNote(p, 0, kDoubleChannel, noteNamed("E6"), kLeadDouble, kLeadVolume - kDoubleDrop);
+    for (int row = 2; row < 18; ++row) {
+        int fade = row < 8 ? 0x01 : 0x02;  // gentle at first, then faster
+        for (int channel : {kLeadChannel, kDoubleChannel})
+            putEffect(p, row, channel, kVolumeSlideEffect, fade);
     }
+    slidePads(p, 3, 18, 0x01);
+    putKeyOff(p, 12, kLeadChannel);
+    putKeyOff(p, 12, kDoubleChannel);
+    releasePads(p, 14);
     return p;
 }
 
@@ -271,10 +270,10 @@ XmSong composeSong(bool fast)
     song.channels = kSongChannels;
     song.speed = fast ? kFastSpeed : kSongSpeed;
     song.bpm = fast ? kFastBpm : kSongBpm;
-    song.patterns = {introRising(),  introFull(),    punchFirst(),     punchSecond(),
-                     helixEchoes(),  helixMelody(),  creditsFirst(),   creditsSecond(),
-                     themeCall(),    themeAnswer(),  themeVariation(), themeClimax(),
-                     ending()};
+    song.patterns = {themeAlone(),  themeWithBand(), ballFirst(),       ballSecond(),
+                     helixEchoes(), helixMelody(),   creditsReturn(),   creditsRise(),
+                     finaleCall(),  finaleAnswer(),  finaleVariation(), finaleClimax(),
+                     finalHit()};
     for (size_t order = 0; order < song.patterns.size(); ++order)
         song.orders.push_back(static_cast<uint8_t>(order));
     song.instruments = makeInstruments();

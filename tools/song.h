@@ -1,10 +1,15 @@
 #pragma once
-// "qk17.xm": the demo's own song, thirteen orders of one pattern each.
+// "qk17.xm": the demo's own song, thirteen orders of one pattern each, laid
+// out for the demo's scenes.
 //
-// Orders 0-1 introduce it, 2-3 are punchy with an accented snare on every
-// row r where r + 1 is a multiple of 8, 4-5 break down into D minor with
-// arpeggios, 6-7 sing a melody, 8-11 state the main theme and vary it, and
-// 12 ends on a fading A minor chord.
+// Orders 0-1 (the bouncing name) set out the hook over pads, then the band
+// joins. Orders 2-3 (the ball) drive, with the hardest hits on every row r
+// where r + 1 is a multiple of 8, when the bursts fire. Orders 4-5 (the
+// helix alone) break down to pads, an arpeggio and its echo, the quietest
+// part. Orders 6-7 (the credits) build back up to a snare roll. Orders 8-11
+// (the closing scroller) play the whole arrangement. Order 12, 24 rows under
+// the closing logo, is one last hit that rings out and has died away before
+// the song ends, within three seconds of its start.
 
 #include "tools/xm_writer.h"
 
@@ -14,5 +19,7 @@ constexpr int kSongBpm = 125;
 // tempo the format stores, about eight seconds in all.
 constexpr int kFastSpeed = 1;
 constexpr int kFastBpm = 255;
+// The last order: the final hit's length in rows (2.88 s at speed 6, 125 BPM).
+constexpr int kEndingRows = 24;
 
 XmSong composeSong(bool fast);

@@ -341,13 +341,18 @@ int main(int argc, char** argv)
         size_t heard = std::min(r.left.size(), frameAt(sceneEnd + 3.0));
         Loudness whole = loudnessOver(r, 0, heard, true);
         double peak = decibels(peakOver(r, 0, r.left.size()));
-        size_t clipped = 0;
-        for (size_t i = 0; i < r.left.size(); ++i)
+        size_t clipped = 0, peakFrame = 0;
+        for (size_t i = 0; i < r.left.size(); ++i) {
+            float magnitude = std::max(std::fabs(r.left[i]), std::fabs(r.right[i]));
             clipped += (std::fabs(r.left[i]) >= 1.0f) + (std::fabs(r.right[i]) >= 1.0f);
+            if (magnitude > std::max(std::fabs(r.left[peakFrame]), std::fabs(r.right[peakFrame])))
+                peakFrame = i;
+        }
         std::printf("%s loudness: integrated %.1f LUFS (-17 to -13)\n",
                     check.mark(whole.integrated >= -17.0 && whole.integrated <= -13.0), whole.integrated);
-        std::printf("%s peak: sample peak %.2f dBFS (-2.0 to -0.5), %zu clipped samples (0)\n",
-                    check.mark(peak >= -2.0 && peak <= -0.5 && clipped == 0), peak, clipped);
+        std::printf("%s peak: sample peak %.2f dBFS at %.2f s (-2.0 to -0.5), %zu clipped samples (0)\n",
+                    check.mark(peak >= -2.0 && peak <= -0.5 && clipped == 0), peak,
+                    static_cast<double>(peakFrame) / kRate, clipped);
         std::printf("%s dynamics: loudness range %.1f LU (>= 6)\n", check.mark(whole.range >= 6.0),
                     whole.range);
         double loudest = -999.0, quietest = 999.0;

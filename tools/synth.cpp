@@ -177,49 +177,59 @@ Wave detunedSawWave(int cycle, int cycles, int harmonics)
     return wave;
 }
 
-// A sine whose pitch falls quickly from 170 Hz to 48 Hz, with a short
-// click of filtered noise on top and a soft saturation for punch.
+// A sine whose pitch drops from 190 Hz to 52 Hz within a few tens of
+// milliseconds (the punch), a click of bright noise and a short blip on its
+// first milliseconds, and a soft saturation; short, so the bass has room.
 Wave kickDrum()
 {
-    Wave wave(framesFor(0.36), 0.0);
+    Wave wave(framesFor(0.28), 0.0);
     Noise noise{0x6B1C4A2Du};
-    OnePole clickTone{poleFor(3000.0, kDrumRate), 0.0};
+    OnePole clickBand{poleFor(1800.0, kDrumRate), 0.0};
     double pitchFall = 1.0;
     double level = 1.0;
     double click = 1.0;
     double phase = 0.0;
     for (size_t i = 0; i < wave.size(); ++i) {
-        double frequency = 48.0 + 122.0 * pitchFall;
+        double t = static_cast<double>(i) / kDrumRate;
+        double frequency = 52.0 + 138.0 * pitchFall;
         double body = sineOfTurns(phase) * level;
-        double x = body + 0.35 * click * lowPass(clickTone, nextNoise(noise));
-        wave[i] = 1.6 * x / (1.0 + std::fabs(1.6 * x));
+        double snap = highPass(clickBand, nextNoise(noise)) + 0.8 * sineOfTurns(1400.0 * t);
+        double x = body + 0.45 * click * snap;
+        wave[i] = 1.8 * x / (1.0 + std::fabs(1.8 * x));
         phase += frequency / kDrumRate;
-        pitchFall *= decayFactor(0.032, kDrumRate);
-        level *= decayFactor(0.16, kDrumRate);
-        click *= decayFactor(0.004, kDrumRate);
+        pitchFall *= decayFactor(0.022, kDrumRate);
+        level *= decayFactor(0.095, kDrumRate);
+        click *= decayFactor(0.0035, kDrumRate);
     }
-    fadeTail(wave, 0.05);
+    fadeTail(wave, 0.06);
     return wave;
 }
 
-// Two short tones for the drum's body and a longer burst of band-passed noise.
+// The drum's body (two tones, their pitch settling a little), a crack of
+// bright noise at the stroke and the wires' longer band of noise.
 Wave snareDrum()
 {
-    Wave wave(framesFor(0.30), 0.0);
+    Wave wave(framesFor(0.32), 0.0);
     Noise noise{0x2545F491u};
-    OnePole low{poleFor(1200.0, kDrumRate), 0.0};
-    OnePole high{poleFor(9000.0, kDrumRate), 0.0};
+    OnePole low{poleFor(1500.0, kDrumRate), 0.0};
+    OnePole high{poleFor(11000.0, kDrumRate), 0.0};
     double toneLevel = 1.0;
     double noiseLevel = 1.0;
+    double crack = 1.0;
+    double bend = 1.0;
+    double phaseA = 0.0, phaseB = 0.0;
     for (size_t i = 0; i < wave.size(); ++i) {
-        double t = static_cast<double>(i) / kDrumRate;
-        double tone = 0.6 * sineOfTurns(185.0 * t) + 0.4 * sineOfTurns(330.0 * t);
+        double tone = 0.65 * sineOfTurns(phaseA) + 0.35 * sineOfTurns(phaseB);
         double hiss = lowPass(high, highPass(low, nextNoise(noise)));
-        wave[i] = 0.55 * tone * toneLevel + 1.3 * hiss * noiseLevel;
-        toneLevel *= decayFactor(0.045, kDrumRate);
-        noiseLevel *= decayFactor(0.085, kDrumRate);
+        wave[i] = 0.6 * tone * toneLevel + (1.2 * noiseLevel + 1.4 * crack) * hiss;
+        phaseA += (180.0 + 40.0 * bend) / kDrumRate;
+        phaseB += (330.0 + 60.0 * bend) / kDrumRate;
+        bend *= decayFactor(0.012, kDrumRate);
+        toneLevel *= decayFactor(0.05, kDrumRate);
+        noiseLevel *= decayFactor(0.10, kDrumRate);
+        crack *= decayFactor(0.006, kDrumRate);
     }
-    fadeTail(wave, 0.04);
+    fadeTail(wave, 0.05);
     return wave;
 }
 
@@ -228,11 +238,11 @@ Wave hiHat(double decaySeconds, double lengthSeconds)
     static const double metal[] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
     Wave wave(framesFor(lengthSeconds), 0.0);
     Noise noise{0x9E3779B9u};
-    OnePole first{poleFor(7000.0, kDrumRate), 0.0};
-    OnePole second{poleFor(7000.0, kDrumRate), 0.0};
+    OnePole first{poleFor(8000.0, kDrumRate), 0.0};
+    OnePole second{poleFor(8000.0, kDrumRate), 0.0};
     double level = 1.0;
     for (size_t i = 0; i < wave.size(); ++i) {
-        double x = 0.7 * nextNoise(noise) + 0.5 * metalAt(static_cast<int>(i), metal, 6);
+        double x = 0.8 * nextNoise(noise) + 0.45 * metalAt(static_cast<int>(i), metal, 6);
         wave[i] = highPass(second, highPass(first, x)) * level;
         level *= decayFactor(decaySeconds, kDrumRate);
     }
@@ -258,6 +268,23 @@ Wave crashCymbal()
     }
     fadeTail(wave, 0.4);
     return wave;
+}
+
+Wave powerChordWave(int cycle, int harmonics)
+{
+    Wave wave(cycle, 0.0);
+    addSaw(wave, 0, cycle, cycle, 2, harmonics, 0.0, 1.0);
+    addSaw(wave, 0, cycle, cycle, 3, harmonics, 0.0, 0.8);
+    addSaw(wave, 0, cycle, cycle, 4, harmonics, 0.0, 0.6);
+    return wave;
+}
+
+Wave lessFundamental(const Wave& wave, double amount)
+{
+    Wave out = wave;
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] -= amount * sineOfTurns(static_cast<double>(i) / out.size());
+    return out;
 }
 
 Wave mixWaves(const Wave& a, double gainA, const Wave& b, double gainB)

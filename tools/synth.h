@@ -30,6 +30,13 @@ Wave pulseSweepWave(int cycle, int cycles, double minDuty, double maxDuty, int h
 // `cycles + 1` periods in a loop of `cycles` x `cycle` frames.
 Wave detunedSawWave(int cycle, int cycles, int harmonics);
 
+// The root, fifth and octave of a chord an octave above the note played:
+// saws of 2, 3 and 4 periods in one `cycle`.
+Wave powerChordWave(int cycle, int harmonics);
+// Takes `amount` of a sine at the wave's own period away from a one-period
+// wave: a bass with less weight under the kick.
+Wave lessFundamental(const Wave& wave, double amount);
+
 Wave kickDrum();
 Wave snareDrum();
 Wave hiHat(double decaySeconds, double lengthSeconds);

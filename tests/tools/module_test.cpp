@@ -79,26 +79,45 @@ TEST(Generator, TheFastSongPlaysEveryOrderInUnderTenSeconds)
     EXPECT_LT(out.size(), 2 * 10 * kRate);
 }
 
-// Thirteen orders of 64 rows at speed 6 and 125 BPM. The bursts of orders 2
-// and 3 fire on rows r with (r + 1) % 8 == 0: each such row has a snare or
-// crash at (near) full volume. Rendered: a peak at most -1 dBFS, never a
-// second below -60 dBFS on both sides, 95-110 s long.
-TEST(CommittedModule, OrdersTempoBurstAccentsLengthPeakAndSilence)
+// The demo's schedule ends its scenes when the song reaches orders 2, 4, 6
+// and 8, and the last one at order 12 or at row 85 of order 11. The song's
+// layout must give each scene its orders and put the ball scene's bursts,
+// on rows r with (r + 1) % 8 == 0 of orders 2 and 3, on accented hits.
+constexpr int kLastSceneEndOrder = 12;
+constexpr int kLastSceneEndRow = 85;  // in order kLastSceneEndOrder - 1
+
+// When the last scene ends, in seconds from the start, as libopenmpt times it.
+static double lastSceneEnd(const std::vector<uint8_t>& bytes)
 {
-    std::unique_ptr<module> loaded = load(fileBytes(COMMITTED_MODULE));
+    std::unique_ptr<module> seeker = load(bytes);
+    int lastOrderRows = seeker->get_pattern_num_rows(seeker->get_order_pattern(kLastSceneEndOrder - 1));
+    if (lastOrderRows > kLastSceneEndRow)
+        return seeker->set_position_order_row(kLastSceneEndOrder - 1, kLastSceneEndRow);
+    return seeker->set_position_order_row(kLastSceneEndOrder, 0);
+}
+
+static double peakDecibels(const std::vector<float>& out, double from, double to)
+{
+    float peak = 0.0f;
+    for (size_t i = 2 * static_cast<size_t>(from * kRate); i < 2 * static_cast<size_t>(to * kRate) && i < out.size(); ++i)
+        peak = std::max(peak, std::fabs(out[i]));
+    return peak > 0.0f ? 20.0 * std::log10(peak) : -999.0;
+}
+
+TEST(CommittedModule, LayoutFitsTheScheduleAndTheBurstsFallOnAccents)
+{
+    std::vector<uint8_t> bytes = fileBytes(COMMITTED_MODULE);
+    std::unique_ptr<module> loaded = load(bytes);
     module& song = *loaded;
-    EXPECT_EQ(song.get_num_orders(), 13);
-    EXPECT_GE(song.get_num_channels(), 4);
-    EXPECT_EQ(song.get_current_speed(), 6);
-    EXPECT_EQ(song.get_current_tempo(), 125);
+    ASSERT_GT(song.get_num_orders(), kLastSceneEndOrder) << "the last scene must end before the song";
     std::vector<bool> snareOrCrash(1, false);  // by instrument number; 0 is none
     for (const std::string& name : song.get_instrument_names())
         snareOrCrash.push_back(name == "snare" || name == "crash");
-    for (int order = 0; order < song.get_num_orders(); ++order) {
+    for (int order = 2; order <= 3; ++order) {
         int pattern = song.get_order_pattern(order);
-        ASSERT_EQ(song.get_pattern_num_rows(pattern), 64) << "order " << order;
-        for (int row = 0; row < 64; ++row) {
-            bool burst = (order == 2 || order == 3) && (row + 1) % 8 == 0, accent = false;
+        ASSERT_GE(song.get_pattern_num_rows(pattern), 64) << "order " << order;
+        for (int row = 7; row < song.get_pattern_num_rows(pattern); row += 8) {
+            bool accent = false;
             for (int c = 0; c < song.get_num_channels(); ++c) {
                 auto at = [&](int what) {
                     return song.get_pattern_row_channel_command(pattern, row, c, what);
@@ -107,21 +126,45 @@ TEST(CommittedModule, OrdersTempoBurstAccentsLengthPeakAndSilence)
                 // Volume column effect 1 sets the volume; without it the sample plays at 64.
                 accent |= drum && (at(module::command_volumeffect) != 1 || at(module::command_volume) >= 56);
             }
-            EXPECT_TRUE(accent || !burst) << "no accent in order " << order << " row " << row;
+            EXPECT_TRUE(accent) << "no accent in order " << order << " row " << row;
         }
     }
 
-    std::vector<float> out = render(song);
-    auto [low, high] = std::minmax_element(out.begin(), out.end());
-    EXPECT_LE(std::max(-*low, *high), std::pow(10.0, -1.0 / 20.0));
+    // Scene 5 starts at order 8 and must last long enough for the closing
+    // text to scroll through once (28.8 s); the show up to its end lasts
+    // 90-110 s; the song ends at most 3 s after it, under the logo.
+    double end = lastSceneEnd(bytes);
+    std::unique_ptr<module> seeker = load(bytes);
+    double fifthStart = seeker->set_position_order_row(8, 0);
+    EXPECT_GE(end - fifthStart, 28.8);
+    EXPECT_GE(end, 90.0);
+    EXPECT_LE(end, 110.0);
+    double length = static_cast<double>(render(song).size()) / (2 * kRate);
+    EXPECT_GT(length, end);
+    EXPECT_LE(length, end + 3.0);
+}
+
+// Rendered as the demo plays it: nothing clips, the music never stops for
+// more than a second before the last scene ends, and the final hit has died
+// away below -50 dBFS before the song ends, so neither the song's end nor the
+// process's (3 s after the last scene) cuts off a sound.
+TEST(CommittedModule, PlaysWithoutGapsAndTheEndingDecaysBeforeTheSongEnds)
+{
+    std::vector<uint8_t> bytes = fileBytes(COMMITTED_MODULE);
+    double end = lastSceneEnd(bytes);
+    std::vector<float> out = render(*load(bytes));
+    double length = static_cast<double>(out.size()) / (2 * kRate);
+    EXPECT_LT(peakDecibels(out, 0.0, length), 0.0);
     size_t quietRun = 0, longestQuiet = 0;
-    for (size_t i = 0; i + 1 < out.size(); i += 2) {
+    for (size_t i = 0; i + 1 < out.size() && i < 2 * static_cast<size_t>(end * kRate); i += 2) {
         quietRun = std::max(std::fabs(out[i]), std::fabs(out[i + 1])) < 0.001f ? quietRun + 1 : 0;
         longestQuiet = std::max(longestQuiet, quietRun);
     }
     EXPECT_LE(longestQuiet, static_cast<size_t>(kRate));
-    EXPECT_GE(out.size(), 2 * 95 * kRate);
-    EXPECT_LE(out.size(), 2 * 110 * kRate);
+    // The hit itself is loud; its last 100 ms, and those before the process ends, are not.
+    EXPECT_GT(peakDecibels(out, end, end + 0.5), -12.0);
+    EXPECT_LT(peakDecibels(out, length - 0.1, length), -50.0);
+    EXPECT_LT(peakDecibels(out, end + 2.9, end + 3.0), -50.0);
 }
 
 // A sample of 4000 positive frames, then a loop of 4000 negative ones,
