@@ -79,6 +79,7 @@ XmPattern themeWithBand()
 // together; between them a lighter groove leaves those rows the hardest.
 void ballGroove(XmPattern& p, const std::string& chords, const std::string& snares)
 {
+    writePads(p, kPadVolume - 8, chords, false);
     writeDrums(p, kKickChannel, "k......Kk..k...K", 100);
     writeDrums(p, kSnareChannel, snares);
     writeDrums(p, kHatChannel, "h.h.h.hoh.h.h.ho", 70);
@@ -124,8 +125,11 @@ void helixBed(XmPattern& p, const std::string& chords, bool attack)
 XmPattern helixEchoes()
 {
     XmPattern p = blank();
+    // The ball scene's last lead note is let go as the breakdown begins.
+    putKeyOff(p, 0, kLeadChannel);
+    putKeyOff(p, 0, kDoubleChannel);
     helixBed(p, "Dm Bb F C", true);
-    slidePads(p, 1, 3, 0x10);
+    slidePads(p, 1, 4, 0x10);
     return p;
 }
 
