@@ -144,6 +144,41 @@ TEST(CommittedModule, LayoutFitsTheScheduleAndTheBurstsFallOnAccents)
     EXPECT_LE(length, end + 3.0);
 }
 
+// A held tone (bass, lead, arpeggio, pad) sounds until it is released. One
+// left sounding through a whole order in which its channel plays nothing is
+// a forgotten release: a chord or a lead note from one scene droning on
+// under the next.
+TEST(CommittedModule, NoHeldNoteDronesThroughAnOrderOfItsChannelsSilence)
+{
+    std::unique_ptr<module> loaded = load(fileBytes(COMMITTED_MODULE));
+    module& song = *loaded;
+    std::vector<bool> held(1, false);  // by instrument number
+    for (const std::string& name : song.get_instrument_names())
+        held.push_back(name == "bass" || name.rfind("lead", 0) == 0 || name == "arpeggio" ||
+                       name.rfind("pad", 0) == 0);
+    const int keyOff = 255, noteCut = 254;  // libopenmpt's codes
+    std::vector<int> sounding(song.get_num_channels(), -1);  // the order its note began in
+    for (int order = 0; order < song.get_num_orders(); ++order) {
+        int pattern = song.get_order_pattern(order);
+        std::vector<bool> busy(song.get_num_channels(), false);
+        for (int row = 0; row < song.get_pattern_num_rows(pattern); ++row)
+            for (int c = 0; c < song.get_num_channels(); ++c) {
+                int note = song.get_pattern_row_channel_command(pattern, row, c, module::command_note);
+                int instrument = song.get_pattern_row_channel_command(pattern, row, c, module::command_instrument);
+                bool cut = song.format_pattern_row_channel_command(pattern, row, c, module::command_effect) == "E" &&
+                           song.format_pattern_row_channel_command(pattern, row, c, module::command_parameter)[0] == 'C';
+                busy[c] = busy[c] || note != 0;
+                if (note == keyOff || note == noteCut || cut)
+                    sounding[c] = -1;
+                else if (note != 0 && instrument != 0)
+                    sounding[c] = held.at(instrument) ? order : -1;
+            }
+        for (int c = 0; c < song.get_num_channels(); ++c)
+            EXPECT_FALSE(!busy[c] && sounding[c] >= 0 && sounding[c] < order)
+                << "channel " << c << " holds a note from order " << sounding[c] << " through order " << order;
+    }
+}
+
 // Rendered as the demo plays it: nothing clips, the music never stops for
 // more than a second before the last scene ends, and the final hit has died
 // away below -50 dBFS before the song ends, so neither the song's end nor the
