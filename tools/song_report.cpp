@@ -373,6 +373,17 @@ int main(int argc, char** argv)
         std::printf("%s scenes (LUFS) %s; the quietest %.1f LU below the loudest (>= 5)\n",
                     check.mark(loudest - quietest >= 5.0), scenes.c_str(), loudest - quietest);
 
+        std::string byOrder;
+        for (int order = 0; order < orders; ++order) {
+            double from = timeAt(order, 0);
+            double to = order + 1 < orders ? timeAt(order + 1, 0) : length;
+            char text[32];
+            std::snprintf(text, sizeof text, " %d: %.1f", order,
+                          loudnessOver(r, frameAt(from), frameAt(to), false).integrated);
+            byOrder += text;
+        }
+        std::printf("     orders (LUFS)%s\n", byOrder.c_str());
+
         double rho = correlation(r);
         std::printf("%s stereo: L/R correlation %.2f (0.3-0.8)\n", check.mark(rho >= 0.3 && rho <= 0.8), rho);
         double centroid = spectralCentroid(r);
