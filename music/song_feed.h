@@ -13,8 +13,8 @@
 #include "music/song_position.h"
 #include "music/song_render.h"
 
-constexpr int64_t kFeedRingFrames = 16384;   // about 370 ms
-constexpr int64_t kFeedAheadFrames = 8192;   // rendered ahead of the device: about 190 ms
+constexpr int64_t kFeedRingFrames = 32768;   // about 740 ms
+constexpr int64_t kFeedAheadFrames = 16384;  // rendered ahead of the device: about 370 ms
 constexpr int64_t kFeedChunkFrames = 512;    // rendered at a time
 constexpr int64_t kNoFade = INT64_MAX;
 // Silence the device gets before the song: a sound server may drop the very

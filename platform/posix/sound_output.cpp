@@ -16,7 +16,7 @@ namespace {
 
 // Deep enough to ride out a loaded machine: the picture follows what is
 // heard, so the depth costs nothing in sync.
-constexpr PaTime kSuggestedLatency = 0.09;
+constexpr PaTime kSuggestedLatency = 0.15;
 
 PaStream* stream = nullptr;
 SongFeed* playingFeed = nullptr;  // set before the stream starts, read by its callback

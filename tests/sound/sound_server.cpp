@@ -67,6 +67,7 @@ bool startSoundServer(SoundServer& server)
         dup2(log, STDERR_FILENO);
         execlp("pulseaudio", "pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "-F",
                (server.folder + "/startup.pa").c_str(), "--use-pid-file=no", "--disallow-exit",
+               "--realtime=yes", "--high-priority=yes",
                static_cast<char*>(nullptr));
         _exit(127);
     }
