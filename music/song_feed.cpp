@@ -120,6 +120,9 @@ void takeFeed(SongFeed& feed, int16_t* out, size_t frames, int64_t heardNanos)
     fade(feed, out, first, copied);
     feed.taken.store(first + static_cast<int64_t>(copied), std::memory_order_release);
     int64_t songFirst = first - kFeedLeadFrames;
+    if (heardNanos == kHeardUnknown) {
+        return;
+    }
     recordHeardClock(*feed.position, songFirst, smoothHeard(feed, songFirst, heardNanos),
                      songFirst + static_cast<int64_t>(copied));
 }

@@ -47,10 +47,14 @@ void fillFeed(SongFeed& feed);
 // device finds audio at once. False when the thread cannot start.
 bool startFeed(SongFeed& feed, SongRender& render, SongPosition& position);
 
+constexpr int64_t kHeardUnknown = -1;
+
 // The device's side: copies frames stereo frames into out (silence for any
 // the ring does not have yet), faded as asked, and records when they are
 // heard from the device's report that the first of them is heard at
-// monotonic time heardNanos.
+// monotonic time heardNanos. kHeardUnknown (the device primes its buffer
+// before it starts, at a moment it cannot tell) records nothing: the
+// listener has not heard them yet.
 void takeFeed(SongFeed& feed, int16_t* out, size_t frames, int64_t heardNanos);
 
 // From the next frame the device takes on, the sound falls to silence over

@@ -21,17 +21,33 @@ constexpr PaTime kSuggestedLatency = 0.15;
 PaStream* stream = nullptr;
 SongFeed* playingFeed = nullptr;  // set before the stream starts, read by its callback
 PaTime streamLatency = 0;  // seconds from a callback to the sound of its first frame
+PaTime lastCallback = -1;  // the stream time of the previous callback
+
+// Callbacks that come all at once fill the device's buffer before it plays
+// (at the start, and after an underrun): the DAC times they carry are
+// guesses, so nothing is known yet of when those frames are heard.
+bool isFillingUp(const PaStreamCallbackTimeInfo* time, unsigned long frames, PaStreamCallbackFlags flags)
+{
+    bool burst = lastCallback < 0 || time->currentTime - lastCallback < 0.25 * frames / kSampleRate;
+    lastCallback = time->currentTime;
+    return burst || (flags & paPrimingOutput) != 0;
+}
 
 int playFromFeed(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
-                 PaStreamCallbackFlags, void* feed)
+                 PaStreamCallbackFlags flags, void* feed)
 {
+    SongFeed& songFeed = **static_cast<SongFeed**>(feed);
+    if (isFillingUp(time, frames, flags)) {
+        takeFeed(songFeed, static_cast<int16_t*>(output), frames, kHeardUnknown);
+        return paContinue;
+    }
     PaTime untilHeard = time->outputBufferDacTime > 0 ? time->outputBufferDacTime - time->currentTime
                                                       : streamLatency;
     if (untilHeard < 0 || untilHeard > 1.0) {
         untilHeard = streamLatency;
     }
     int64_t heardNanos = monotonicNanos() + static_cast<int64_t>(untilHeard * kNanosPerSecond);
-    takeFeed(**static_cast<SongFeed**>(feed), static_cast<int16_t*>(output), frames, heardNanos);
+    takeFeed(songFeed, static_cast<int16_t*>(output), frames, heardNanos);
     return paContinue;
 }
 
