@@ -18,6 +18,7 @@
 #include "tests/fakes/fixed_calendar.h"
 #include "tests/fakes/scripted_song.h"
 #include "tests/fakes/terminal_sink.h"
+#include "tests/support/scene_pictures.h"
 #include "tests/support/vterm_screen.h"
 
 namespace {
@@ -126,28 +127,6 @@ ScheduleRun runSchedule(const SongScript& script)
 uint8_t cellAt(const std::string& picture, int row, int column)
 {
     return static_cast<uint8_t>(picture[row * 80 + column]);
-}
-
-// The column whose rows 1..23 hold the helix's core: an 'I', or the dark
-// block where the ribbon is edge-on (where every row is edge-on but one step
-// off, the dark blocks stand next to the core: the core has the most 'I's).
-// -1 when no column does.
-int helixCore(const std::string& picture)
-{
-    int found = -1, mostCores = -1;
-    for (int column = 0; column < 80; ++column) {
-        int core = 0, letters = 0;
-        for (int row = 1; row < 24; ++row) {
-            uint8_t cell = cellAt(picture, row, column);
-            core += cell == 'I' || cell == kDarkShade;
-            letters += cell == 'I';
-        }
-        if (core == 23 && letters > mostCores) {
-            found = column;
-            mostCores = letters;
-        }
-    }
-    return found;
 }
 
 enum Scene { kGreeting, kBall, kHelix, kOther };

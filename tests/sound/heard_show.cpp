@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "platform/clock.h"
+#include "tests/support/scene_pictures.h"
 #include "tests/support/vterm_screen.h"
 
 namespace {
@@ -26,7 +27,6 @@ constexpr char kSyncBegin[] = "\x1b[?2026h";
 constexpr char kSyncEnd[] = "\x1b[?2026l";
 constexpr int kRate = 44100;
 constexpr int kRows = 25;
-constexpr uint8_t kDarkShade = 178;
 constexpr size_t kLongestLogoWrite = 1000;  // a logo line; a frame is at least 1,919 cells
 
 double seconds(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
@@ -188,24 +188,6 @@ int countGaps(const std::vector<int16_t>& rec, const std::vector<int16_t>& ref, 
         inGap = bad;
     }
     return gaps;
-}
-
-int helixCore(const std::string& picture)
-{
-    int found = -1, mostCores = -1;
-    for (int column = 0; column < 80; ++column) {
-        int core = 0, letters = 0;
-        for (int row = 1; row < 24; ++row) {
-            uint8_t cell = static_cast<uint8_t>(picture[row * 80 + column]);
-            core += cell == 'I' || cell == kDarkShade;
-            letters += cell == 'I';
-        }
-        if (core == 23 && letters > mostCores) {
-            found = column;
-            mostCores = letters;
-        }
-    }
-    return found;
 }
 
 // When each scene cut reached the screen: the first frame of the ball (the

@@ -1,0 +1,25 @@
+#include "tests/support/scene_pictures.h"
+
+#include <cstdint>
+
+namespace {
+constexpr uint8_t kDarkShade = 178;
+}
+
+int helixCore(const std::string& picture)
+{
+    int found = -1, mostCores = -1;
+    for (int column = 0; column < 80; ++column) {
+        int core = 0, letters = 0;
+        for (int row = 1; row < 24; ++row) {
+            uint8_t cell = static_cast<uint8_t>(picture[row * 80 + column]);
+            core += cell == 'I' || cell == kDarkShade;
+            letters += cell == 'I';
+        }
+        if (core == 23 && letters > mostCores) {
+            found = column;
+            mostCores = letters;
+        }
+    }
+    return found;
+}
