@@ -1,0 +1,204 @@
+// The Windows program under Wine, in a pseudo-terminal of 80 x 25, compared
+// with the pictures the portable code draws on a POSIX terminal. Wine's
+// console redraws its whole buffer onto the terminal after writes (cursor
+// home, then every row), so the pictures are read after each redraw.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "effects/bouncing_name.h"
+#include "effects/closing_logo.h"
+#include "screen/console.h"
+#include "screen/screen_buffer.h"
+#include "tests/fakes/terminal_sink.h"
+#include "tests/support/pty_run.h"
+#include "tests/support/vterm_screen.h"
+#include "tests/windows/wine_prefix.h"
+
+namespace {
+
+constexpr int kRows = 25;
+constexpr int kIntroFrames = 100;
+constexpr char kRedrawStart[] = "\x1b[H";
+
+// A picture: the 24 x 80 frame and the 25th row below it, as code page 437 bytes.
+struct Picture {
+    std::string frame;
+    std::string below;
+};
+
+Picture pictureOf(const VtermScreen& terminal) { return {terminal.picture(), terminal.cells(24)}; }
+
+// The intro's frames as the portable code puts them on a POSIX terminal.
+std::vector<std::string> posixIntroFrames()
+{
+    resetSink();
+    VtermScreen terminal(kRows, 80);
+    ScreenBuffer screen;
+    hideCursor();
+    clearConsole();
+    blankScreen(screen);
+    std::vector<std::string> frames;
+    for (int frame = 0; frame < kIntroFrames; ++frame) {
+        drawBouncingName(screen);
+        presentFrame(screen);
+        terminal.feed(sinkBytes);
+        resetSink();
+        frames.push_back(terminal.picture());
+    }
+    return frames;
+}
+
+std::string posixLogo()
+{
+    resetSink();
+    VtermScreen terminal(kRows, 80);
+    setupLogoLines();
+    drawClosingLogo(logoLines);
+    terminal.feed(sinkBytes);
+    resetSink();
+    return terminal.picture();
+}
+
+// The picture after each of Wine's redraws.
+std::vector<Picture> redrawsOf(const std::string& output)
+{
+    std::vector<Picture> pictures;
+    VtermScreen terminal(kRows, 80);
+    size_t at = output.find(kRedrawStart);
+    terminal.feed(output.substr(0, at));
+    while (at != std::string::npos) {
+        size_t next = output.find(kRedrawStart, at + 1);
+        terminal.feed(output.substr(at, next == std::string::npos ? std::string::npos : next - at));
+        pictures.push_back(pictureOf(terminal));
+        at = next;
+    }
+    return pictures;
+}
+
+// How many of the intro frames were shown, each at most once and in order.
+int introFramesShown(const std::vector<Picture>& pictures, const std::vector<std::string>& intro)
+{
+    int shown = 0;
+    size_t next = 0;
+    for (const Picture& picture : pictures) {
+        auto found = std::find(intro.begin() + next, intro.end(), picture.frame);
+        if (found != intro.end()) {
+            ++shown;
+            next = static_cast<size_t>(found - intro.begin()) + 1;
+        }
+    }
+    return shown;
+}
+
+double secondsNow()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+class WineShow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        prefix = makeWinePrefix();
+        ASSERT_EQ(prefix.failure, "") << "Wine cannot start";
+    }
+    void TearDown() override { removeWinePrefix(prefix); }
+
+    PtyRun runShow()
+    {
+        const double start = secondsNow();
+        PtyRun run = runInPty(wineLauncher(prefix, TEXTDEMO_EXE), prefix.runFolder, 0, 0, kRows, 180);
+        printf("the run under Wine took %.1f s\n", secondsNow() - start);
+        return run;
+    }
+
+    void expectConsoleGivenBack(const PtyRun& run)
+    {
+        VtermScreen terminal(kRows, 80);
+        terminal.feed(run.output);
+        EXPECT_TRUE(terminal.cursorVisible) << "the cursor is still hidden";
+        EXPECT_EQ(terminal.cursorRow(), 24) << "the cursor is on the line below the picture";
+        EXPECT_EQ(terminal.cursorColumn(), 0);
+    }
+
+    WinePrefix prefix;
+};
+
+TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
+{
+    const std::string command = std::string(MAKE_MODULE_BINARY) + " --fast qk17.xm";
+    ASSERT_EQ(system(("cd '" + prefix.runFolder + "' && " + command).c_str()), 0);
+    PtyRun run = runShow();
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.errors, "");
+    expectConsoleGivenBack(run);
+
+    const std::vector<Picture> pictures = redrawsOf(run.output);
+    ASSERT_GT(pictures.size(), 50u);
+    for (size_t i = 0; i < pictures.size(); ++i)
+        ASSERT_EQ(pictures[i].below, std::string(80, ' ')) << "something below the picture, redraw " << i;
+
+    const std::vector<std::string> intro = posixIntroFrames();
+    const int introShown = introFramesShown(pictures, intro);
+    printf("%zu redraws; %d of the %d intro frames shown\n", pictures.size(), introShown, kIntroFrames);
+    EXPECT_GE(introShown, kIntroFrames / 4);
+
+    // The ball on its dotted field, the helix's shades, the greeting's
+    // letters (of '$') under the name; the logo is none of them.
+    const std::string logo = posixLogo();
+    int greeting = 0, ball = 0, helix = 0;
+    for (const Picture& picture : pictures) {
+        const std::string& frame = picture.frame;
+        if (frame.find('8') != std::string::npos)
+            continue;
+        if (std::count(frame.begin(), frame.end(), '.') > 1000)
+            ++ball;
+        else if (frame.find("\xb1") != std::string::npos)
+            ++helix;
+        else if (frame.find("tarvonik") != std::string::npos && frame.find('$') != std::string::npos)
+            ++greeting;
+    }
+    printf("redraws of the greeting %d, the ball %d, the helix %d\n", greeting, ball, helix);
+    EXPECT_GT(greeting, 3);
+    EXPECT_GT(ball, 3);
+    EXPECT_GT(helix, 10);
+
+    EXPECT_EQ(pictures.back().frame, logo) << "the closing logo, as on POSIX";
+}
+
+TEST_F(WineShow, WithoutItsSongItEndsWithStatus1AfterTheIntro)
+{
+    PtyRun run = runShow();
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.errors, "");
+    expectConsoleGivenBack(run);
+    const std::vector<Picture> pictures = redrawsOf(run.output);
+    ASSERT_FALSE(pictures.empty());
+    EXPECT_EQ(pictures.back().frame, posixIntroFrames().back()) << "the last intro frame stays";
+    EXPECT_EQ(pictures.back().below, std::string(80, ' '));
+}
+
+TEST_F(WineShow, ABrokenSongEndsTheSameWay)
+{
+    std::ofstream(prefix.runFolder + "/qk17.xm") << "Extended Module: but nothing more";
+    PtyRun run = runShow();
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.errors, "");
+    expectConsoleGivenBack(run);
+    const std::vector<Picture> pictures = redrawsOf(run.output);
+    ASSERT_FALSE(pictures.empty());
+    EXPECT_EQ(pictures.back().frame, posixIntroFrames().back());
+}
+
+}  // namespace
