@@ -54,10 +54,18 @@ void removeWinePrefix(const WinePrefix& prefix)
     (void)system(("rm -rf '" + prefix.folder + "'").c_str());
 }
 
-std::string wineLauncher(const WinePrefix& prefix, const std::string& exe)
+std::string wineLauncher(const WinePrefix& prefix, const std::string& exe, int interruptAfterSeconds)
 {
     const std::string launcher = prefix.folder + "/launch.sh";
-    std::ofstream(launcher) << "#!/bin/sh\nexec wine '" << exe << "'\n";
+    std::ofstream script(launcher);
+    script << "#!/bin/sh\n";
+    if (interruptAfterSeconds > 0) {
+        script << "wine '" << exe << "' &\nprogram=$!\nsleep " << interruptAfterSeconds
+               << "\nkill -INT $program\nwait $program\n";
+    } else {
+        script << "exec wine '" << exe << "'\n";
+    }
+    script.close();
     chmod(launcher.c_str(), 0700);
     return launcher;
 }

@@ -84,16 +84,28 @@ std::vector<Picture> redrawsOf(const std::string& output)
     return pictures;
 }
 
-// How many of the intro frames were shown, each at most once and in order.
-int introFramesShown(const std::vector<Picture>& pictures, const std::vector<std::string>& intro)
+// What the redraws showed until the last intro frame: how many of the intro
+// frames (each at most once, in order), and how many pictures that were
+// neither an intro frame nor the blank screen before it.
+struct IntroShown {
+    int frames = 0;
+    int others = 0;
+};
+
+IntroShown introShown(const std::vector<Picture>& pictures, const std::vector<std::string>& intro)
 {
-    int shown = 0;
+    IntroShown shown;
+    const std::string blank(24 * 80, ' ');
     size_t next = 0;
+    int othersSoFar = 0;
     for (const Picture& picture : pictures) {
         auto found = std::find(intro.begin() + next, intro.end(), picture.frame);
         if (found != intro.end()) {
-            ++shown;
+            ++shown.frames;
+            shown.others = othersSoFar;
             next = static_cast<size_t>(found - intro.begin()) + 1;
+        } else if (picture.frame != blank) {
+            ++othersSoFar;
         }
     }
     return shown;
@@ -115,10 +127,11 @@ protected:
     }
     void TearDown() override { removeWinePrefix(prefix); }
 
-    PtyRun runShow()
+    PtyRun runShow(int interruptAfterSeconds = 0)
     {
         const double start = secondsNow();
-        PtyRun run = runInPty(wineLauncher(prefix, TEXTDEMO_EXE), prefix.runFolder, 0, 0, kRows, 180);
+        PtyRun run = runInPty(wineLauncher(prefix, TEXTDEMO_EXE, interruptAfterSeconds), prefix.runFolder,
+                              0, 0, kRows, 180);
         printf("the run under Wine took %.1f s\n", secondsNow() - start);
         return run;
     }
@@ -150,9 +163,11 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
         ASSERT_EQ(pictures[i].below, std::string(80, ' ')) << "something below the picture, redraw " << i;
 
     const std::vector<std::string> intro = posixIntroFrames();
-    const int introShown = introFramesShown(pictures, intro);
-    printf("%zu redraws; %d of the %d intro frames shown\n", pictures.size(), introShown, kIntroFrames);
-    EXPECT_GE(introShown, kIntroFrames / 4);
+    const IntroShown shown = introShown(pictures, intro);
+    printf("%zu redraws; %d of the %d intro frames shown, %d other pictures among them\n", pictures.size(),
+           shown.frames, kIntroFrames, shown.others);
+    EXPECT_GE(shown.frames, kIntroFrames * 9 / 10);
+    EXPECT_EQ(shown.others, 0);
 
     // The ball on its dotted field, the helix's shades, the greeting's
     // letters (of '$') under the name; the logo is none of them.
@@ -199,6 +214,22 @@ TEST_F(WineShow, ABrokenSongEndsTheSameWay)
     const std::vector<Picture> pictures = redrawsOf(run.output);
     ASSERT_FALSE(pictures.empty());
     EXPECT_EQ(pictures.back().frame, posixIntroFrames().back());
+}
+
+// Windows ends a program on Ctrl-C with STATUS_CONTROL_C_EXIT (0xC000013A);
+// Wine gives the low byte of it to the shell.
+TEST_F(WineShow, CtrlCGivesTheConsoleBackAndEndsTheProgram)
+{
+    const std::string command = std::string(MAKE_MODULE_BINARY) + " --fast qk17.xm";
+    ASSERT_EQ(system(("cd '" + prefix.runFolder + "' && " + command).c_str()), 0);
+    PtyRun run = runShow(5);
+    EXPECT_EQ(run.exitStatus, 0x3A);
+    EXPECT_EQ(run.errors, "");
+    expectConsoleGivenBack(run);
+    const std::vector<Picture> pictures = redrawsOf(run.output);
+    ASSERT_FALSE(pictures.empty());
+    EXPECT_NE(pictures.back().frame, posixLogo()) << "ended before the logo";
+    EXPECT_EQ(pictures.back().below, std::string(80, ' '));
 }
 
 }  // namespace
