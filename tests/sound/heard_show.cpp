@@ -222,8 +222,8 @@ std::vector<int64_t> pictureCuts(const ShowRun& run)
     return cuts;
 }
 
-// The output without the synchronized writes and without control sequences:
-// anything left is text that is not the show.
+// The output without the synchronized writes, control sequences and control
+// codes: anything left is text that is not the show.
 std::string foreignText(const std::string& output)
 {
     std::string rest;
@@ -237,7 +237,8 @@ std::string foreignText(const std::string& output)
                 ++at;
             ++at;
         } else {
-            if (!isspace(static_cast<unsigned char>(output[at])))
+            unsigned char byte = static_cast<unsigned char>(output[at]);
+            if (byte > ' ' && byte != 0x7F)  // control codes show nothing
                 rest += output[at];
             ++at;
         }
