@@ -1,8 +1,12 @@
 // The demo's entry: prepare the terminal and the show, play the silent intro
 // of the bouncing name, then the scenes, and end with status 0.
 
+#include <new>
+
+#include "banner/out_of_memory.h"
 #include "demo/scenes.h"
 #include "effects/bouncing_name.h"
+#include "platform/terminal.h"
 #include "screen/console.h"
 #include "screen/frame_pacer.h"
 #include "screen/screen_buffer.h"
@@ -14,20 +18,36 @@ constexpr uint32_t kIntroFrameMs = 30;
 
 ScreenBuffer screen;
 
+// Memory ran out somewhere in the show, on whichever thread: the terminal is
+// given back first, so the message stands on a line of its own below the
+// picture, and the run ends with status 1 as it does when the banners
+// cannot be built.
+[[noreturn]] void endOutOfMemory()
+{
+    terminalEnd();
+    reportOutOfMemory();
+}
+
 }  // namespace
 
 int main()
 {
-    hideCursor();
-    clearConsole();
-    blankScreen(screen);
-    prepareScenes();
-    for (int frame = 0; frame < kIntroFrames; ++frame) {
-        drawBouncingName(screen);
-        presentFrame(screen);
-        waitSinceMark(kIntroFrameMs);
-        markTick();
+    // Every failed operator new ends here instead of throwing.
+    std::set_new_handler(endOutOfMemory);
+    try {
+        hideCursor();
+        clearConsole();
+        blankScreen(screen);
+        prepareScenes();
+        for (int frame = 0; frame < kIntroFrames; ++frame) {
+            drawBouncingName(screen);
+            presentFrame(screen);
+            waitSinceMark(kIntroFrameMs);
+            markTick();
+        }
+        runScenes(screen);
+    } catch (const std::bad_alloc&) {
+        endOutOfMemory();
     }
-    runScenes(screen);
     return 0;
 }

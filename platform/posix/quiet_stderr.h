@@ -1,7 +1,13 @@
 #pragma once
-// Keeps what libraries print on standard error off the terminal while they
-// are being set up: file descriptor 2 points at /dev/null in between.
+// Keeps what libraries print on standard error (ALSA, PortAudio, libopenmpt)
+// off the picture.
 
-// Returns a copy of the old descriptor 2 for restoreStderr, or -1.
+// When standard error is the terminal standard output draws on, points file
+// descriptor 2 at /dev/null for the rest of the run. Standard error sent
+// anywhere else is left alone.
+void silenceStderrOnTerminal();
+
+// For the setup of a library that talks a lot: descriptor 2 points at
+// /dev/null until restoreStderr. Returns a copy of the old descriptor, or -1.
 int silenceStderr();
 void restoreStderr(int saved);

@@ -7,6 +7,7 @@ std::vector<size_t> sinkWrites;
 bool sinkUtf8 = true;
 bool sinkRepaintPending = false;
 int sinkStarts = 0;
+int sinkEnds = 0;
 
 void resetSink()
 {
@@ -14,6 +15,7 @@ void resetSink()
     sinkWrites.clear();
     sinkRepaintPending = false;
     sinkStarts = 0;
+    sinkEnds = 0;
 }
 
 void terminalStart() { ++sinkStarts; }
@@ -32,3 +34,5 @@ bool terminalNeedsRepaint()
     sinkRepaintPending = false;
     return pending;
 }
+
+void terminalEnd() { ++sinkEnds; }

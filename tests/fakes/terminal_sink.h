@@ -10,6 +10,7 @@ extern std::vector<size_t> sinkWrites;  // size of each write, in order
 extern bool sinkUtf8;                   // what terminalSpeaksUtf8 answers
 extern bool sinkRepaintPending;         // what terminalNeedsRepaint answers once
 extern int sinkStarts;                  // calls of terminalStart
+extern int sinkEnds;                    // calls of terminalEnd
 
 // Empties the sink and the counters (the UTF-8 flag stays).
 void resetSink();

@@ -35,7 +35,7 @@ char toCp437(char32_t c)
 
 VtermScreen::VtermScreen(int rows_, int columns_, bool utf8)
     : vt(vterm_new(rows_, columns_)), rows(rows_), columns(columns_), scrolledLines(0),
-      cursorVisible(true)
+      cursorVisible(true), synchronizedUpdate(false)
 {
     vterm_set_utf8(vt, utf8);
     screen = vterm_obtain_screen(vt);
@@ -45,7 +45,21 @@ VtermScreen::VtermScreen(int rows_, int columns_, bool utf8)
 
 VtermScreen::~VtermScreen() { vterm_free(vt); }
 
-void VtermScreen::feed(const std::string& bytes) { vterm_input_write(vt, bytes.data(), bytes.size()); }
+void VtermScreen::feed(const std::string& bytes)
+{
+    vterm_input_write(vt, bytes.data(), bytes.size());
+    const size_t begun = bytes.rfind("\x1b[?2026h");
+    const size_t ended = bytes.rfind("\x1b[?2026l");
+    if (begun != std::string::npos || ended != std::string::npos)
+        synchronizedUpdate = begun != std::string::npos && (ended == std::string::npos || begun > ended);
+}
+
+void VtermScreen::resize(int rows_, int columns_)
+{
+    rows = rows_;
+    columns = columns_;
+    vterm_set_size(vt, rows, columns);
+}
 
 char32_t VtermScreen::character(int row, int column) const
 {

@@ -15,6 +15,9 @@ struct VtermScreen {
     int columns;
     int scrolledLines;   // lines pushed off the top
     bool cursorVisible;
+    // Whether a synchronized update (mode 2026) was begun and not ended:
+    // libvterm does not know the mode, so the fed bytes are watched for it.
+    bool synchronizedUpdate;
 
     VtermScreen(int rows, int columns, bool utf8 = true);
     ~VtermScreen();
@@ -22,6 +25,10 @@ struct VtermScreen {
     VtermScreen& operator=(const VtermScreen&) = delete;
 
     void feed(const std::string& bytes);
+
+    // The window changes size, as a person drags it; its content stays at
+    // the top left, cut or extended.
+    void resize(int rows, int columns);
 
     // The character shown in a cell (a blank for an empty cell).
     char32_t character(int row, int column) const;
