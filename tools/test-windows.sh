@@ -25,6 +25,6 @@ fi
 native="$top/build-windows/native"
 echo "== build-windows/native (the Windows exe under Wine)"
 cmake -S "$top" -B "$native" -G Ninja -DTEXTDEMO_WINDOWS_EXE="$top/build-windows/textdemo.exe" >/dev/null
-cmake --build "$native" -j "$jobs" --target wine_show_test
+cmake --build "$native" -j "$jobs" --target wine_show_test wine_sound_test
 # One at a time: each run is timed by the show itself.
 (cd "$native" && ctest --output-on-failure -L windows -j 1)

@@ -1,8 +1,9 @@
 // The console operations with the Win32 console functions, no control
 // sequences: the cursor hidden through its cursor info, the buffer cleared by
 // filling it, and every 80-cell row written at its own position, so the
-// picture is the same on a console wider than 80 columns. Into a pipe or a
-// file only the cell bytes go.
+// picture is the same on a console wider than 80 columns; a console whose
+// size changed is cleared before the next write. Into a pipe or a file only
+// the cell bytes go.
 
 #include "screen/console.h"
 
@@ -53,6 +54,11 @@ void writeBytes(const void* bytes, size_t count)
     if (console == nullptr) {
         terminalWrite(cells, count);
         return;
+    }
+    if (terminalNeedsRepaint()) {
+        const int32_t resumeAt = cursorCell;
+        clearConsole();
+        cursorCell = resumeAt;
     }
     for (size_t i = 0; i < count;) {
         const COORD at = {static_cast<SHORT>(cursorCell % kScreenColumns),

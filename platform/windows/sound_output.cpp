@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int kBuffers = 4;
-constexpr DWORD kBufferFrames = 1024;  // 23 ms; four of them queued, about 90 ms
+constexpr int kBuffers = 12;
+constexpr DWORD kBufferFrames = 1024;  // 23 ms; twelve of them queued, about 280 ms
 constexpr DWORD kWaitMs = 100;         // a missed signal costs no more than this
 
 HWAVEOUT device = nullptr;

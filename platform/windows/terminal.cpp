@@ -2,7 +2,8 @@
 // with code page 437 (so that cell bytes show as the characters they are) and
 // no wrap at the line's end (the console operations place every row), and
 // given back, cursor shown, at every way out: normal end, error exits, Ctrl-C,
-// Ctrl-Break and the console window closing. The last picture stays on it.
+// Ctrl-Break and the console window closing, or earlier by terminalEnd. The
+// last picture stays on it.
 
 #include <windows.h>
 
@@ -21,6 +22,7 @@ HANDLE console = nullptr;  // output, when it is a console we changed
 UINT savedCodePage = 0;
 DWORD savedMode = 0;
 CONSOLE_CURSOR_INFO savedCursor = {25, TRUE};
+COORD bufferSize = {0, 0};  // the console's size when last looked at
 // Held for every write and by the release, so that a Ctrl-C from the
 // console's own thread never lands in the middle of a frame.
 CRITICAL_SECTION writing;
@@ -38,12 +40,13 @@ void writeAll(const char* bytes, size_t count)
     }
 }
 
-// Shows the cursor on the line below the picture, with the modes and the code
-// page put back and the keys typed during the show dropped.
+// Shows the cursor on the line below the picture, with the modes put back and
+// the keys typed during the show dropped. The code page stays until the
+// process ends, so that a last message still shows its code page 437 bytes.
 void releaseConsole()
 {
     EnterCriticalSection(&writing);
-    if (!released) {
+    if (!released && console != nullptr) {
         released = true;
         CONSOLE_CURSOR_INFO shown = savedCursor;
         shown.bVisible = TRUE;
@@ -51,13 +54,16 @@ void releaseConsole()
         SetConsoleMode(console, savedMode);
         SetConsoleCursorPosition(console, COORD{0, kPictureRows - 1});
         writeAll("\r\n", 2);
-        SetConsoleOutputCP(savedCodePage);
         FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
     }
     LeaveCriticalSection(&writing);
 }
 
-void releaseAtExit() { releaseConsole(); }
+void releaseAtExit()
+{
+    releaseConsole();
+    SetConsoleOutputCP(savedCodePage);
+}
 
 // Runs on a thread of its own while the others go on. The console is given
 // back and the process ends at once, as it would without the handler; the
@@ -69,7 +75,7 @@ BOOL WINAPI endOnControl(DWORD event)
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
         EnterCriticalSection(&writing);
-        releaseConsole();
+        releaseAtExit();
         TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
         return TRUE;
     default:
@@ -94,6 +100,9 @@ void terminalStart()
         return;
     console = output;
     GetConsoleCursorInfo(console, &savedCursor);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(console, &info))
+        bufferSize = info.dwSize;
     savedCodePage = GetConsoleOutputCP();
     atexit(releaseAtExit);
     SetConsoleCtrlHandler(endOnControl, TRUE);
@@ -111,5 +120,16 @@ void terminalWrite(const char* bytes, size_t count)
     LeaveCriticalSection(&writing);
 }
 
-// A Windows console is never taken away from a running program.
-bool terminalNeedsRepaint() { return false; }
+// A Windows console is never taken away from a running program, but its
+// buffer can be resized, which may move what is on it.
+bool terminalNeedsRepaint()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (console == nullptr || !GetConsoleScreenBufferInfo(console, &info))
+        return false;
+    bool resized = info.dwSize.X != bufferSize.X || info.dwSize.Y != bufferSize.Y;
+    bufferSize = info.dwSize;
+    return resized;
+}
+
+void terminalEnd() { releaseConsole(); }

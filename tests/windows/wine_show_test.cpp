@@ -19,8 +19,8 @@
 #include "screen/console.h"
 #include "screen/screen_buffer.h"
 #include "tests/fakes/terminal_sink.h"
-#include "tests/support/pty_run.h"
 #include "tests/support/vterm_screen.h"
+#include "tests/windows/console_pty.h"
 #include "tests/windows/wine_prefix.h"
 
 namespace {
@@ -127,16 +127,16 @@ protected:
     }
     void TearDown() override { removeWinePrefix(prefix); }
 
-    PtyRun runShow(int interruptAfterSeconds = 0)
+    ConsoleRun runShow(int interruptAfterSeconds = 0)
     {
         const double start = secondsNow();
-        PtyRun run = runInPty(wineLauncher(prefix, TEXTDEMO_EXE, interruptAfterSeconds), prefix.runFolder,
-                              0, 0, kRows, 180);
+        ConsoleRun run =
+            runInConsolePty(wineLauncher(prefix, TEXTDEMO_EXE, interruptAfterSeconds), prefix.runFolder, kRows, 180);
         printf("the run under Wine took %.1f s\n", secondsNow() - start);
         return run;
     }
 
-    void expectConsoleGivenBack(const PtyRun& run)
+    void expectConsoleGivenBack(const ConsoleRun& run)
     {
         VtermScreen terminal(kRows, 80);
         terminal.feed(run.output);
@@ -152,7 +152,7 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
 {
     const std::string command = std::string(MAKE_MODULE_BINARY) + " --fast qk17.xm";
     ASSERT_EQ(system(("cd '" + prefix.runFolder + "' && " + command).c_str()), 0);
-    PtyRun run = runShow();
+    ConsoleRun run = runShow();
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.errors, "");
     expectConsoleGivenBack(run);
@@ -194,7 +194,7 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
 
 TEST_F(WineShow, WithoutItsSongItEndsWithStatus1AfterTheIntro)
 {
-    PtyRun run = runShow();
+    ConsoleRun run = runShow();
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.errors, "");
     expectConsoleGivenBack(run);
@@ -207,7 +207,7 @@ TEST_F(WineShow, WithoutItsSongItEndsWithStatus1AfterTheIntro)
 TEST_F(WineShow, ABrokenSongEndsTheSameWay)
 {
     std::ofstream(prefix.runFolder + "/qk17.xm") << "Extended Module: but nothing more";
-    PtyRun run = runShow();
+    ConsoleRun run = runShow();
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.errors, "");
     expectConsoleGivenBack(run);
@@ -222,7 +222,7 @@ TEST_F(WineShow, CtrlCGivesTheConsoleBackAndEndsTheProgram)
 {
     const std::string command = std::string(MAKE_MODULE_BINARY) + " --fast qk17.xm";
     ASSERT_EQ(system(("cd '" + prefix.runFolder + "' && " + command).c_str()), 0);
-    PtyRun run = runShow(5);
+    ConsoleRun run = runShow(5);
     EXPECT_EQ(run.exitStatus, 0x3A);
     EXPECT_EQ(run.errors, "");
     expectConsoleGivenBack(run);

@@ -1,0 +1,49 @@
+// The Windows program's sound under Wine: waveOut, through Wine's PulseAudio
+// driver, into a sound server of the test's own, recorded and compared with
+// libopenmpt's render of the song. (Without a server Wine has no sound
+// device here, and only the silent player runs.) Dropouts under Wine say
+// more about Wine than about the program: they are reported, not judged.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "tests/sound/heard_show.h"
+#include "tests/windows/wine_prefix.h"
+
+namespace {
+
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(WineSound, TheSongIsHeardWholeThroughWaveOut)
+{
+    SoundServer server;
+    ASSERT_TRUE(startSoundServer(server)) << "the sound server did not start: " << server.failure;
+    useSoundServer(server);
+    WinePrefix prefix = makeWinePrefix();
+    ASSERT_EQ(prefix.failure, "") << "Wine cannot start";
+    const std::string module = prefix.runFolder + "/qk17.xm";
+    ASSERT_EQ(system((std::string(MAKE_MODULE_BINARY) + " --fast " + module).c_str()), 0);
+
+    ShowRun run;
+    runShow(server, wineLauncher(prefix, TEXTDEMO_EXE), prefix.runFolder, 120, run);
+    const HeardFigures heard = measureShow(run, fileBytes(module));
+    stopSoundServer(server);
+    removeWinePrefix(prefix);
+
+    EXPECT_EQ(run.exitStatus, 0);
+    ASSERT_GT(run.recording.samples.size(), 44100u * 2 * 8) << "the recording is too short";
+    EXPECT_GE(heard.correlation, 0.95);
+    std::printf("under Wine: correlation %.4f, %d gaps, exit level %.1f dBFS, %.1f s\n", heard.correlation,
+                heard.gaps, heard.exitLevelDb, run.wallSeconds);
+}
+
+}  // namespace
