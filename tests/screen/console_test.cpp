@@ -167,4 +167,76 @@ TEST_F(Console, AfterAStopTheNextFrameRepaintsTheWholeScreen)
     EXPECT_EQ(terminal.picture(), expected);
 }
 
+std::string wholeScreen(const VtermScreen& terminal)
+{
+    std::string screen;
+    for (int row = 0; row < terminal.rows; ++row)
+        screen += terminal.cells(row, terminal.columns);
+    return screen;
+}
+
+// A terminal made larger moves or keeps parts of the old picture; the next
+// frame clears them all and stands in the top-left corner.
+TEST_F(Console, AfterAResizeTheNextFrameLeavesNothingButItself)
+{
+    VtermScreen terminal(24, 80);
+    ScreenBuffer screen = patternedFrame();
+    const std::string frame = withLastCellBlank(screen);
+    presentFrame(screen);
+    terminal.feed(sinkBytes);
+    terminal.resize(40, 120);
+    terminal.feed("\x1b[30;100Hmoved\x1b[3;90Hpicture\x1b[24;80HZ");
+    resetSink();
+    sinkRepaintPending = true;
+    screen = patternedFrame();
+    presentFrame(screen);
+    terminal.feed(sinkBytes);
+    std::string expected;
+    for (int row = 0; row < 40; ++row)
+        expected += (row < 24 ? frame.substr(row * 80, 80) : std::string(80, ' ')) + std::string(40, ' ');
+    EXPECT_EQ(wholeScreen(terminal), expected);
+}
+
+// The closing logo writes a frame line by line: a resize in the middle of it
+// clears the screen at the next frame's first line, never under the lines
+// already written.
+TEST_F(Console, ARepaintWaitsForTheFrameToStartAtTheTopLeftCell)
+{
+    VtermScreen terminal(24, 80);
+    const std::string line(80, 'L');
+    homeCursor();
+    writeBytes(line.data(), line.size());
+    sinkRepaintPending = true;
+    writeBytes(line.data(), line.size());
+    terminal.feed(sinkBytes);
+    EXPECT_EQ(terminal.cells(0), line) << "the frame's first line was cleared under it";
+    EXPECT_EQ(terminal.cells(1), line);
+
+    terminal.feed("\x1b[20;5Hdebris");
+    sinkBytes.clear();  // the repaint request stays pending
+    homeCursor();
+    writeBytes(line.data(), line.size());
+    terminal.feed(sinkBytes);
+    EXPECT_EQ(terminal.picture(), line + std::string(kScreenCells - 80, ' '));
+}
+
+// Narrower and lower than the picture: the rest of each row stays in the
+// last column and the rows below the last land on the last; nothing wraps,
+// nothing scrolls, and the top-left part shows as it should.
+TEST_F(Console, ATerminalSmallerThanThePictureNeverScrolls)
+{
+    for (int columns : {79, 60, 20}) {
+        VtermScreen terminal(20, columns);
+        ScreenBuffer screen = patternedFrame();
+        const std::string frame = withLastCellBlank(screen);
+        presentFrame(screen);
+        terminal.feed(sinkBytes);
+        EXPECT_EQ(terminal.scrolledLines, 0) << columns << " columns";
+        for (int row = 0; row < 19; ++row)
+            EXPECT_EQ(terminal.cells(row, columns - 1), frame.substr(row * 80, columns - 1))
+                << columns << " columns, row " << row;
+        resetSink();
+    }
+}
+
 }  // namespace
