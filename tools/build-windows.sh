@@ -31,10 +31,16 @@ enable_sources() {
     if grep -rqs '^ *\(deb-src\|Types:.*deb-src\)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
         return 0
     fi
-    . /etc/os-release
-    echo "Adding Debian's source packages ($VERSION_CODENAME) to apt"
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        "$VERSION_CODENAME" "$VERSION_CODENAME" | $sudo tee /etc/apt/sources.list.d/textdemo-deb-src.sources >/dev/null
+    echo "Adding the source packages of the configured Debian archives to apt"
+    # The same archives as the binary packages: every deb822 stanza and every
+    # one-line "deb" entry, as deb-src.
+    {
+        for f in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$f" ] && sed -e 's/^Types: deb$/Types: deb-src/' -e '/^#/d' "$f" && echo
+        done
+    } | $sudo tee /etc/apt/sources.list.d/textdemo-deb-src.sources >/dev/null
+    grep -hs '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list | sed 's/^deb /deb-src /' |
+        $sudo tee /etc/apt/sources.list.d/textdemo-deb-src.list >/dev/null
     $sudo apt-get update -qq
 }
 

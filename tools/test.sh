@@ -1,7 +1,7 @@
 #!/bin/sh
 # Sets up and runs the whole test suite: a plain build, a build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the sound layer's
-# tests under ThreadSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the sound layer's tests
+# under ThreadSanitizer, and the Windows build under Wine.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 sh "$top/tools/setup.sh"
@@ -19,3 +19,5 @@ suite() {  # folder, sanitizers, ctest arguments...
 suite build-tests ""
 suite build-asan "address,undefined"
 suite build-tsan "thread" -L music
+echo "== build-windows (the Windows exe under Wine)"
+sh "$top/tools/test-windows.sh"
