@@ -191,6 +191,30 @@ TEST(Run, ABrokenSongEndsTheSameWay)
     expectTerminalGivenBack(run, 24);
 }
 
+// Memory that runs out after the intro, wherever the show asks for it: the
+// program's message on a line of its own below the picture, status 1, and
+// the terminal given back.
+TEST(Run, MemoryRunningOutDuringTheShowEndsWithTheMessageAndStatus1)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer's operator new cannot be replaced by a preloaded one";
+#endif
+    PtyOptions options;
+    options.environment = {std::string("LD_PRELOAD=") + FAILING_NEW_LIBRARY, "TEXTDEMO_TEST_NO_MEMORY_AFTER_MS=2000"};
+    PtyRun run = runInPty(TEXTDEMO_BINARY, folderWithShortSong(), options);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_GE(countWrites(run.output), 50) << "memory ran out before the show";
+    expectTerminalGivenBack(run, 24);
+    VtermScreen terminal(24, 80);
+    terminal.feed(run.output);
+    int messageRow = -1;
+    for (int row = 0; row < 24; ++row)
+        if (terminal.cells(row).rfind("AAAARGH, ikke mer minne igjen, kj", 0) == 0)
+            messageRow = row;
+    EXPECT_GE(messageRow, 0) << "no out-of-memory message at the start of a line";
+}
+
 // Ending signals and crashes alike: the terminal given back, and the wait
 // status names the signal, so `timeout` and shell loops can tell.
 TEST(Run, EveryEndingOrCrashSignalGivesTheTerminalBackAndEndsTheRunByItself)

@@ -75,6 +75,8 @@ void say(const char* text)
     setenv("LANG", "C.UTF-8", 1);
     setenv("LC_ALL", "C.UTF-8", 1);
     setenv("TERM", "xterm-256color", 1);
+    for (const std::string& variable : options.environment)
+        putenv(const_cast<char*>(variable.c_str()));
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
 }

@@ -32,6 +32,7 @@ struct PtyOptions {
     bool inputNotTerminal = false;  // standard input from /dev/null
     bool errorsOnTerminal = false;  // standard error the terminal too, not a pipe
     std::vector<PtyResize> resizes;
+    std::vector<std::string> environment;  // "NAME=value" for the program
     int timeoutSeconds = 120;
 };
 
