@@ -233,8 +233,11 @@ PtyRun runInPty(const std::string& program, const std::string& directory, const 
     int master = -1;
     pid_t shell = forkpty(&master, nullptr, nullptr, &size);
     if (shell == 0) {
-        close(errorPipe[0]);
-        close(reportPipe[0]);
+        // Either may have been standard input (none in CI), now the terminal.
+        if (errorPipe[0] > STDERR_FILENO)
+            close(errorPipe[0]);
+        if (reportPipe[0] > STDERR_FILENO)
+            close(reportPipe[0]);
         runShell(program, directory, options, reportPipe[1], errorPipe[1]);
     }
     close(errorPipe[1]);
