@@ -18,6 +18,7 @@ suite() {  # folder, sanitizers, ctest arguments...
 
 suite build-tests ""
 suite build-asan "address,undefined"
+export TSAN_OPTIONS="suppressions=$top/tests/tsan.supp"
 suite build-tsan "thread" -L music
 echo "== build-windows (the Windows exe under Wine)"
 sh "$top/tools/test-windows.sh"
