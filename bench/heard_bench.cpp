@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "tests/sound/heard_show.h"
 
@@ -41,8 +39,6 @@ void BM_HeardShow(benchmark::State& state)
         state.SkipWithError(("the sound server did not start: " + server.failure).c_str());
         return;
     }
-    std::ifstream file(SHOW_FOLDER "/qk17.xm", std::ios::binary);
-    const std::vector<uint8_t> module(std::istreambuf_iterator<char>(file), {});
     HeardFigures heard;
     ShowRun run;
     for (auto _ : state) {
@@ -52,7 +48,7 @@ void BM_HeardShow(benchmark::State& state)
             kill(child, SIGKILL);
             waitpid(child, nullptr, 0);
         }
-        heard = measureShow(run, module);
+        heard = measureShow(run, SHOW_FOLDER "/qk17.xm");
     }
     stopSoundServer(server);
     std::vector<double> errors = heard.cutErrorsMs;

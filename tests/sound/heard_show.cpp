@@ -14,11 +14,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
 #include "platform/clock.h"
 #include "tests/support/scene_pictures.h"
+#include "tests/support/pty_run.h"
 #include "tests/support/vterm_screen.h"
 
 namespace {
@@ -42,15 +45,8 @@ void runShow(const SoundServer& server, const std::string& program, const std::s
     int master = -1;
     const int64_t start = monotonicNanos();
     pid_t child = forkpty(&master, nullptr, nullptr, &size);
-    if (child == 0) {
-        if (chdir(folder.c_str()) != 0)
-            _exit(126);
-        setenv("LANG", "C.UTF-8", 1);
-        setenv("LC_ALL", "C.UTF-8", 1);
-        setenv("TERM", "xterm-256color", 1);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    if (child == 0)
+        execShowProgram(program, folder);
     const int64_t deadline = start + int64_t{timeoutSeconds} * kNanosPerSecond;
     size_t scanned = 0;
     char buffer[65536];
@@ -248,10 +244,11 @@ std::string foreignText(const std::string& output)
 
 }  // namespace
 
-HeardFigures measureShow(const ShowRun& run, const std::vector<uint8_t>& module)
+HeardFigures measureShow(const ShowRun& run, const std::string& modulePath)
 {
     HeardFigures figures;
-    const Reference reference = render(module);
+    std::ifstream file(modulePath, std::ios::binary);
+    const Reference reference = render(std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {}));
     const std::vector<int16_t>& rec = run.recording.samples;
     const int64_t lag = align(rec, reference.samples);
     const int64_t frames = static_cast<int64_t>(reference.samples.size() / 2);

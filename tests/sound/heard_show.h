@@ -35,4 +35,4 @@ struct HeardFigures {
 };
 
 // Compares a run with libopenmpt's render of the module it played.
-HeardFigures measureShow(const ShowRun& run, const std::vector<uint8_t>& module);
+HeardFigures measureShow(const ShowRun& run, const std::string& modulePath);

@@ -8,20 +8,12 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "tests/sound/heard_show.h"
 
 namespace {
 
 constexpr double kFrameMs = 30;
-
-std::vector<uint8_t> fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
 
 TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
 {
@@ -33,7 +25,7 @@ TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
 
     ShowRun run;
     runShow(server, TEXTDEMO_BINARY, folder, 60, run);
-    const HeardFigures heard = measureShow(run, fileBytes(folder + "/qk17.xm"));
+    const HeardFigures heard = measureShow(run, folder + "/qk17.xm");
     stopSoundServer(server);
     std::filesystem::remove_all(folder);
 

@@ -201,6 +201,17 @@ void takeReports(int fd, PtyRun& run, pid_t& program, bool& ended)
 
 }  // namespace
 
+void execShowProgram(const std::string& program, const std::string& folder)
+{
+    if (chdir(folder.c_str()) != 0)
+        _exit(126);
+    setenv("LANG", "C.UTF-8", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    setenv("TERM", "xterm-256color", 1);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+}
+
 int countWrites(const std::string& output)
 {
     int count = 0;

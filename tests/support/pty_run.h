@@ -55,6 +55,10 @@ struct PtyRun {
 // program) after options.timeoutSeconds.
 PtyRun runInPty(const std::string& program, const std::string& directory, const PtyOptions& options = {});
 
+// In a child on a pseudo-terminal: runs `program` without arguments in
+// `folder`, on a UTF-8 xterm.
+[[noreturn]] void execShowProgram(const std::string& program, const std::string& folder);
+
 // The synchronized writes of a run's output, each up to the next.
 std::vector<std::string> splitWrites(const std::string& output);
 

@@ -1,5 +1,7 @@
 #include "tests/windows/console_pty.h"
 
+#include "tests/support/pty_run.h"
+
 #include <errno.h>
 #include <poll.h>
 #include <pty.h>
@@ -46,13 +48,7 @@ ConsoleRun runInConsolePty(const std::string& program, const std::string& direct
         dup2(errorPipe[1], STDERR_FILENO);
         close(errorPipe[0]);
         close(errorPipe[1]);
-        if (chdir(directory.c_str()) != 0)
-            _exit(126);
-        setenv("LANG", "C.UTF-8", 1);
-        setenv("LC_ALL", "C.UTF-8", 1);
-        setenv("TERM", "xterm-256color", 1);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
+        execShowProgram(program, directory);
     }
     close(errorPipe[1]);
     if (child < 0)

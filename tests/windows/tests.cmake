@@ -6,6 +6,7 @@ if(NOT TEXTDEMO_WINDOWS_EXE)
 endif()
 
 add_library(wine_prefix STATIC windows/wine_prefix.cpp windows/console_pty.cpp)
+target_link_libraries(wine_prefix PUBLIC pty_run)
 target_link_libraries(wine_prefix PUBLIC util)
 
 add_demo_test(wine_show_test windows

@@ -9,19 +9,11 @@
 #include <stdlib.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "tests/sound/heard_show.h"
 #include "tests/windows/wine_prefix.h"
 
 namespace {
-
-std::vector<uint8_t> fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
 
 TEST(WineSound, TheSongIsHeardWholeThroughWaveOut)
 {
@@ -35,7 +27,7 @@ TEST(WineSound, TheSongIsHeardWholeThroughWaveOut)
 
     ShowRun run;
     runShow(server, wineLauncher(prefix, TEXTDEMO_EXE), prefix.runFolder, 120, run);
-    const HeardFigures heard = measureShow(run, fileBytes(module));
+    const HeardFigures heard = measureShow(run, module);
     stopSoundServer(server);
     removeWinePrefix(prefix);
 
