@@ -60,8 +60,6 @@ void terminalStateStart()
     quietModes.c_lflag &= ~(ECHO | ECHONL);
 }
 
-bool outputIsTerminal() { return isTerminal; }
-
 bool mayUseTerminal() { return !isTerminal || tcgetpgrp(kOutput) == getpgrp(); }
 
 void takeTerminal(bool hideCursor)

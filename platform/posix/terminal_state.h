@@ -6,9 +6,6 @@
 // Saves the modes of standard output when it is a terminal. Call once, first.
 void terminalStateStart();
 
-// True when standard output is a terminal whose modes were saved.
-bool outputIsTerminal();
-
 // True unless standard output is a terminal whose foreground belongs to
 // another process group (a stopped or background demo): only then may the
 // demo write to it or set its modes without being stopped for it.
