@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/pty_run.h"
+#include "tests/support/scene_pictures.h"
 #include "tests/support/vterm_screen.h"
 
 namespace {
@@ -145,13 +146,10 @@ TEST(Run, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     const size_t closing = pictures.size() - 2400;
     int greeting = 0, ball = 0, helix = 0;
     for (size_t frame = 100; frame < closing; ++frame) {
-        const std::string& picture = pictures[frame];
-        if (std::count(picture.begin(), picture.end(), '.') > 1000)
-            ++ball;
-        else if (picture.find("\xb1") != std::string::npos)
-            ++helix;
-        else if (picture.find("tarvonik") != std::string::npos && picture.find('$') != std::string::npos)
-            ++greeting;
+        const ShownScene scene = sceneShown(pictures[frame]);
+        greeting += scene == ShownScene::kGreeting;
+        ball += scene == ShownScene::kBall;
+        helix += scene == ShownScene::kHelix;
     }
     EXPECT_GT(greeting, 10);
     EXPECT_GT(ball, 10);

@@ -1,9 +1,24 @@
 #include "tests/support/scene_pictures.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
 constexpr uint8_t kDarkShade = 178;
+constexpr char kMediumShade = '\xb1';
+}
+
+ShownScene sceneShown(const std::string& picture)
+{
+    if (picture.find('8') != std::string::npos)
+        return ShownScene::kOther;
+    if (std::count(picture.begin(), picture.end(), '.') > 1000)
+        return ShownScene::kBall;
+    if (picture.find(kMediumShade) != std::string::npos)
+        return ShownScene::kHelix;
+    if (picture.find("tarvonik") != std::string::npos && picture.find('$') != std::string::npos)
+        return ShownScene::kGreeting;
+    return ShownScene::kOther;
 }
 
 int helixCore(const std::string& picture)

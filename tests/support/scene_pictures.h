@@ -8,3 +8,10 @@
 // off, the dark blocks stand next to the core: the core has the most 'I's).
 // -1 when no column does.
 int helixCore(const std::string& picture);
+
+enum class ShownScene { kGreeting, kBall, kHelix, kOther };
+
+// The scene a picture shows at a glance: the ball's dotted field, the helix's
+// medium shades, the greeting's banner letters ('$') under the name. The
+// closing logo (its '8's) is none of them.
+ShownScene sceneShown(const std::string& picture);
