@@ -47,11 +47,12 @@ void setupLogoLines()
         logoLines[i] = &logoText[0][0] + (kLogoLineLength + 1) * i;
 }
 
-// The console positions each 80-cell row itself and has every line on the
-// terminal before the next one is written.
+// The 24 lines go out as one frame: after the first, the picture is already
+// on the screen and the frame is empty.
 void drawClosingLogo(const char* const* lines)
 {
     homeCursor();
     for (int i = 0; i < kLogoLines - 1; ++i)
         writeBytes(lines[i], kLogoLineLength);
+    sendFrame();
 }

@@ -10,5 +10,6 @@ extern const char* logoLines[kLogoLines];
 // Points entry i of logoLines at line i of the logo.
 void setupLogoLines();
 
-// Homes the cursor and writes lines 0 to 23 one after another, 1,920 cells.
+// Homes the cursor and writes lines 0 to 23 one after another, 1,920 cells,
+// as one frame.
 void drawClosingLogo(const char* const* lines);

@@ -29,6 +29,8 @@ int64_t silentFrame = kNoFade;  // where a requested fade is over, in frames
 
 bool withSound() { return songFeed != nullptr; }
 
+static_assert(kSampleRate == kSoundOutputRate, "the song is rendered at the output's rate");
+
 // Only a fade is waited for: an exit before it (an error, the end of a test)
 // stops the sound at once.
 void waitForSilence()
@@ -61,7 +63,7 @@ bool playWithSound()
         return false;
     }
     songFeed = new SongFeed;
-    if (startFeed(*songFeed, songRender, songPosition) && playSoundOutput(*songFeed)) {
+    if (startFeed(*songFeed, songRender, songPosition) && playSoundOutput()) {
         return true;
     }
     // The feed may have rendered already: the silent player goes on from there.
@@ -72,6 +74,12 @@ bool playWithSound()
 }
 
 }  // namespace
+
+// The output's thread starts calling this only once the feed is set.
+void playSoundFrames(int16_t* out, size_t frames, int64_t heardNanos)
+{
+    takeFeed(*songFeed, out, frames, heardNanos);
+}
 
 void startMusic(const char* fileName)
 {

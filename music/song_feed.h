@@ -12,6 +12,7 @@
 
 #include "music/song_position.h"
 #include "music/song_render.h"
+#include "platform/sound_output.h"
 
 constexpr int64_t kFeedRingFrames = 32768;   // about 740 ms
 constexpr int64_t kFeedAheadFrames = 16384;  // rendered ahead of the device: about 370 ms
@@ -46,8 +47,6 @@ void fillFeed(SongFeed& feed);
 // Starts the thread that keeps the ring filled, after a first fill, so the
 // device finds audio at once. False when the thread cannot start.
 bool startFeed(SongFeed& feed, SongRender& render, SongPosition& position);
-
-constexpr int64_t kHeardUnknown = -1;
 
 // The device's side: copies frames stereo frames into out (silence for any
 // the ring does not have yet), faded as asked, and records when they are

@@ -1,120 +1,110 @@
-// The console operations on a terminal that understands ANSI control
-// sequences. The console these pictures were made for is exactly 80 columns
-// wide and wraps by itself; a terminal may be wider, so the cursor is placed
-// at the start of every 80-cell row instead of relying on the terminal's wrap.
-// Automatic wrap is off while a write goes out: on a terminal narrower than
-// 80 columns the rest of a row piles up in its last column instead of
-// wrapping onto the next row or scrolling the screen, and rows below the
-// terminal's last one land on that last one.
+// The one presenter for every platform. It keeps a copy of what the
+// terminal shows and sends, for each frame, only the runs of cells that
+// differ from it; how a run reaches the screen is the platform's business.
 
 #include "screen/console.h"
 
 #include <cstdint>
 #include <cstring>
-#include <string>
 
-#include "screen/cell_encoding.h"
-#include "screen/screen_buffer.h"
 #include "platform/terminal.h"
+#include "screen/screen_buffer.h"
+
+static_assert(kScreenRows == kTerminalRows && kScreenColumns == kTerminalColumns,
+              "the terminal takes runs of the screen's picture");
 
 namespace {
 
-constexpr char kSyncBegin[] = "\x1b[?2026h";  // terminals that know it show
-constexpr char kSyncEnd[] = "\x1b[?2026l";    // the whole write at once
-constexpr char kWrapOff[] = "\x1b[?7l";
-constexpr char kWrapOn[] = "\x1b[?7h";
-constexpr char kClearScreen[] = "\x1b[2J";
-constexpr size_t kCursorMoveSize = 16;        // ESC [ row ; column H, a 10-digit row at most
+uint8_t shown[kScreenCells];  // what the terminal shows, as far as anyone can tell
+uint8_t frame[kScreenCells];  // what it is to show after the frame being made
+int32_t cursorCell = 0;       // where the next byte lands in the frame
 
-std::string output;   // reused for every write: no allocation once it has grown
-int32_t cursorCell;   // where the next byte lands, as a cell of the 80-column console
+constexpr uint64_t kEveryByte = 0x0101010101010101;
 
-// The longest write of `count` cells.
-size_t longestWrite(size_t count)
+// A row's 80 cells, one bit each (bit c for column c): set where the frame
+// differs from the screen. Made eight cells at a time without a branch, so
+// that the cost of a frame hardly depends on where it changed.
+using RowBits = unsigned __int128;
+
+uint64_t differingCells(const uint8_t* want, const uint8_t* have)
 {
-    const size_t rows = count / kScreenColumns + 2;
-    return sizeof kSyncBegin + sizeof kWrapOff + sizeof kClearScreen + rows * kCursorMoveSize +
-           count * sizeof CellBytes::bytes + sizeof kWrapOn + sizeof kSyncEnd;
+    uint64_t a, b;
+    memcpy(&a, want, sizeof a);
+    memcpy(&b, have, sizeof b);
+    uint64_t x = a ^ b;
+    x |= x >> 4;
+    x |= x >> 2;
+    x |= x >> 1;
+    x &= kEveryByte;                           // bit 0 of each byte: that cell differs
+    return (x * 0x0102040810204080) >> 56;  // gathered into one byte, cell 0 lowest
 }
 
-char* appendText(char* out, const char* text, size_t length)
+RowBits changedCells(const uint8_t* want, const uint8_t* have)
 {
-    memcpy(out, text, length);
-    return out + length;
+    uint64_t low = 0;
+    for (int32_t column = 0; column < 64; column += 8)
+        low |= differingCells(want + column, have + column) << column;
+    const uint64_t high = differingCells(want + 64, have + 64) | differingCells(want + 72, have + 72) << 8;
+    return static_cast<RowBits>(high) << 64 | low;
 }
 
-char* appendNumber(char* out, int32_t number)
+int32_t lowestSetBit(RowBits bits)
 {
-    char digits[12];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + number % 10);
-        number /= 10;
-    } while (number > 0);
-    while (count > 0)
-        *out++ = digits[--count];
-    return out;
+    const uint64_t low = static_cast<uint64_t>(bits);
+    return low != 0 ? __builtin_ctzll(low) : 64 + __builtin_ctzll(static_cast<uint64_t>(bits >> 64));
 }
 
-char* appendCursorMove(char* out, int32_t cell)
+// A single unchanged cell between two changed ones is sent again with them:
+// on any terminal it costs no more than the shortest move over it, and one
+// run costs less than two to find and to encode.
+RowBits withSingleGapsFilled(RowBits changed) { return changed | ((changed >> 1) & (changed << 1)); }
+
+void sendRow(int32_t row)
 {
-    out = appendText(out, "\x1b[", 2);
-    out = appendNumber(out, cell / kScreenColumns + 1);
-    *out++ = ';';
-    out = appendNumber(out, cell % kScreenColumns + 1);
-    *out++ = 'H';
-    return out;
+    const uint8_t* want = frame + row * kScreenColumns;
+    RowBits changed = withSingleGapsFilled(changedCells(want, shown + row * kScreenColumns));
+    while (changed != 0) {
+        const int32_t column = lowestSetBit(changed);
+        const int32_t count = lowestSetBit(~(changed >> column));
+        terminalPutRun(row, column, count, want);
+        changed &= ~((static_cast<RowBits>(2) << (column + count - 1)) - 1);
+    }
 }
 
 }  // namespace
 
-// The output buffer is sized for a whole frame here, so the show itself
-// never allocates in the console.
-void hideCursor()
-{
-    terminalStart();
-    output.resize(longestWrite(kScreenCells));
-    terminalWrite("\x1b[?25l", 6);
-}
+void hideCursor() { terminalStart(); }
 
 void clearConsole()
 {
-    terminalWrite("\x1b[H\x1b[2J", 7);
+    memset(shown, ' ', sizeof shown);
+    memcpy(frame, shown, sizeof frame);
     cursorCell = 0;
+    terminalBeginFrame(true);
+    terminalEndFrame();
 }
 
-// Only remembers the position: the next write starts by moving the cursor
-// there, so a frame costs one write.
+// The frame left from the last one is what the terminal shows.
 void homeCursor() { cursorCell = 0; }
 
 void writeBytes(const void* bytes, size_t count)
 {
-    const uint8_t* cells = static_cast<const uint8_t*>(bytes);
-    const size_t longest = longestWrite(count);
-    if (output.size() < longest)
-        output.resize(longest);
+    if (cursorCell >= kScreenCells)
+        return;
+    const size_t room = static_cast<size_t>(kScreenCells - cursorCell);
+    const size_t kept = count < room ? count : room;
+    memcpy(frame + cursorCell, bytes, kept);
+    cursorCell += static_cast<int32_t>(kept);
+}
 
-    char* out = &output[0];
-    out = appendText(out, kSyncBegin, sizeof kSyncBegin - 1);
-    out = appendText(out, kWrapOff, sizeof kWrapOff - 1);
-    // After a stop or a resize the screen is cleared when a frame starts at
-    // the top-left cell, so the repaint is whole: the logo's later lines
-    // never clear away its earlier ones.
-    if (cursorCell == 0 && terminalNeedsRepaint())
-        out = appendText(out, kClearScreen, sizeof kClearScreen - 1);
-    const CellBytes* encoded = cellTable(terminalSpeaksUtf8());
-    for (size_t i = 0; i < count;) {
-        out = appendCursorMove(out, cursorCell);
-        const size_t rowLeft = kScreenColumns - cursorCell % kScreenColumns;
-        const size_t rowEnd = i + rowLeft < count ? i + rowLeft : count;
-        cursorCell += static_cast<int32_t>(rowEnd - i);
-        for (; i < rowEnd; ++i) {
-            const CellBytes& cell = encoded[cells[i]];
-            memcpy(out, cell.bytes, sizeof cell.bytes);  // room for three: cheaper than a branch
-            out += cell.length;
-        }
-    }
-    out = appendText(out, kWrapOn, sizeof kWrapOn - 1);
-    out = appendText(out, kSyncEnd, sizeof kSyncEnd - 1);
-    terminalWrite(output.data(), static_cast<size_t>(out - output.data()));
+void sendFrame()
+{
+    const bool repaint = terminalNeedsRepaint();
+    if (repaint)
+        memset(shown, ' ', sizeof shown);
+    terminalBeginFrame(repaint);
+    for (int32_t row = 0; row < kScreenRows; ++row)
+        sendRow(row);
+    terminalEndFrame();
+    memcpy(shown, frame, sizeof shown);
 }

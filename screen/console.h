@@ -1,6 +1,9 @@
 #pragma once
-// The four terminal operations of the demo. Only the entry, the presenter and
-// the closing logo call them; effects never touch the terminal.
+// The console operations of the demo, over the platform's terminal. Only the
+// entry, the presenter and the closing logo call them; effects never touch
+// the terminal. A frame is made with homeCursor and writeBytes and sent with
+// sendFrame, which puts on the terminal only the cells that differ from what
+// it shows.
 
 #include <cstddef>
 
@@ -12,10 +15,17 @@ void hideCursor();
 // cursor.
 void clearConsole();
 
-// Puts the cursor in the top-left cell.
+// Starts a frame: the cursor goes to the top-left cell. Until written over,
+// the frame's cells are what the terminal shows.
 void homeCursor();
 
-// Puts the bytes (code page 437) on the screen from the cursor on, exactly as
-// an 80-column console with automatic wrap would, also on a wider terminal.
-// All of them have reached the terminal when this returns.
+// Puts the bytes (code page 437) into the frame from the cursor on, exactly
+// as an 80-column console with automatic wrap would, also on a wider
+// terminal; cells past the 24th row are dropped.
 void writeBytes(const void* bytes, size_t count);
+
+// Puts the frame on the terminal, as one frame of the platform's: the cells
+// that differ from what it shows, or every cell after the screen was cleared
+// when it can no longer be trusted (a stop, a resize, a frame that did not
+// get there whole). Everything is on the terminal when this returns.
+void sendFrame();

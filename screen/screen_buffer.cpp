@@ -25,5 +25,6 @@ void presentFrame(ScreenBuffer& screen)
     screen.cells[kLastCell] = 0;
     const void* end = memchr(screen.cells, 0, sizeof screen.cells);
     writeBytes(screen.cells, static_cast<const uint8_t*>(end) - screen.cells);
+    sendFrame();
     blankScreen(screen);
 }

@@ -28,5 +28,5 @@ void putCell(ScreenBuffer& screen, int32_t row, int32_t column, uint8_t value);
 void putText(ScreenBuffer& screen, int32_t row, int32_t column, const char* text);
 
 // Homes the cursor, writes the first 1,919 cells (the last cell is replaced
-// by the end marker and never shown) in one write, then blanks the buffer.
+// by the end marker and never shown) as one frame, then blanks the buffer.
 void presentFrame(ScreenBuffer& screen);

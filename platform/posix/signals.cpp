@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr int kEndings[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// A broken pipe ends the demo too: its reader (`| head`) has gone.
+constexpr int kEndings[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 constexpr int kCrashes[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
 alignas(16) char alternateStack[64 * 1024];
@@ -61,7 +62,7 @@ void installEndingHandlers();
 void resumeOnSignal(int)
 {
     int savedErrno = errno;
-    takeTerminal(true);
+    takeTerminal();
     repaintPending = 1;
     errno = savedErrno;
 }
@@ -112,6 +113,8 @@ void installSignalHandling()
     setHandler(SIGCONT, resumeOnSignal, SA_RESTART);
     setHandler(SIGWINCH, resizeOnSignal, SA_RESTART);
 }
+
+void requestRepaint() { repaintPending = 1; }
 
 bool takeRepaintRequest()
 {

@@ -10,9 +10,10 @@
 // terminalStateStart.
 void installSignalHandling();
 
-// True once after the demo was continued or the terminal resized: what is
-// on the screen can no longer be trusted.
+// True once after the demo was continued, the terminal resized, or a frame
+// did not reach it whole: what is on the screen can no longer be trusted.
 bool takeRepaintRequest();
+void requestRepaint();
 
 // Holds back the signals whose handlers write to the terminal, so that none
 // lands inside a frame, and lets them through again.

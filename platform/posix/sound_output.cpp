@@ -1,13 +1,11 @@
-// Sound output through PortAudio. The stream's callback only copies from the
-// feed, which is rendered ahead, and reports when its buffer reaches the
-// speaker: the host's DAC time where it gives one, else the stream's latency.
+// Sound output through PortAudio. The stream's callback asks the program for
+// its buffer (which only copies audio rendered ahead) and says when it
+// reaches the speaker: the host's DAC time where it gives one, else the stream's latency.
 
 #include "platform/sound_output.h"
 
 #include <pa_linux_alsa.h>
 #include <portaudio.h>
-#include <pthread.h>
-#include <sched.h>
 
 #include "platform/clock.h"
 #include "platform/posix/quiet_stderr.h"
@@ -19,7 +17,6 @@ namespace {
 constexpr PaTime kSuggestedLatency = 0.15;
 
 PaStream* stream = nullptr;
-SongFeed* playingFeed = nullptr;  // set before the stream starts, read by its callback
 PaTime streamLatency = 0;  // seconds from a callback to the sound of its first frame
 PaTime lastCallback = -1;  // the stream time of the previous callback
 
@@ -28,17 +25,16 @@ PaTime lastCallback = -1;  // the stream time of the previous callback
 // guesses, so nothing is known yet of when those frames are heard.
 bool isFillingUp(const PaStreamCallbackTimeInfo* time, unsigned long frames, PaStreamCallbackFlags flags)
 {
-    bool burst = lastCallback < 0 || time->currentTime - lastCallback < 0.25 * frames / kSampleRate;
+    bool burst = lastCallback < 0 || time->currentTime - lastCallback < 0.25 * frames / kSoundOutputRate;
     lastCallback = time->currentTime;
     return burst || (flags & paPrimingOutput) != 0;
 }
 
-int playFromFeed(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
-                 PaStreamCallbackFlags flags, void* feed)
+int playBuffer(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
+                 PaStreamCallbackFlags flags, void*)
 {
-    SongFeed& songFeed = **static_cast<SongFeed**>(feed);
     if (isFillingUp(time, frames, flags)) {
-        takeFeed(songFeed, static_cast<int16_t*>(output), frames, kHeardUnknown);
+        playSoundFrames(static_cast<int16_t*>(output), frames, kHeardUnknown);
         return paContinue;
     }
     PaTime untilHeard = time->outputBufferDacTime > 0 ? time->outputBufferDacTime - time->currentTime
@@ -47,7 +43,7 @@ int playFromFeed(const void*, void* output, unsigned long frames, const PaStream
         untilHeard = streamLatency;
     }
     int64_t heardNanos = monotonicNanos() + static_cast<int64_t>(untilHeard * kNanosPerSecond);
-    takeFeed(songFeed, static_cast<int16_t*>(output), frames, heardNanos);
+    playSoundFrames(static_cast<int16_t*>(output), frames, heardNanos);
     return paContinue;
 }
 
@@ -76,8 +72,8 @@ static bool openStream()
     parameters.channelCount = 2;
     parameters.sampleFormat = paInt16;
     parameters.suggestedLatency = kSuggestedLatency;
-    if (Pa_OpenStream(&stream, nullptr, &parameters, kSampleRate, paFramesPerBufferUnspecified, paNoFlag,
-                      playFromFeed, &playingFeed) != paNoError) {
+    if (Pa_OpenStream(&stream, nullptr, &parameters, kSoundOutputRate, paFramesPerBufferUnspecified, paNoFlag,
+                      playBuffer, nullptr) != paNoError) {
         return false;
     }
     if (isAlsaDevice(device)) {
@@ -96,9 +92,8 @@ bool openSoundOutput()
     return opened;
 }
 
-bool playSoundOutput(SongFeed& feed)
+bool playSoundOutput()
 {
-    playingFeed = &feed;
     return Pa_StartStream(stream) == paNoError;
 }
 
@@ -109,11 +104,4 @@ void stopSoundOutput()
     if (stream != nullptr) {
         Pa_AbortStream(stream);
     }
-}
-
-void favourSoundThread()
-{
-    sched_param priority = {};
-    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
 }

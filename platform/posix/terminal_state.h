@@ -11,17 +11,20 @@ void terminalStateStart();
 // demo write to it or set its modes without being stopped for it.
 bool mayUseTerminal();
 
-// Echo off, and with hideCursor the cursor hidden too. Does nothing while
+// Echo off, the cursor hidden and automatic wrap off. Does nothing while
 // the demo may not use the terminal.
-void takeTerminal(bool hideCursor);
+void takeTerminal();
 
 // Ends any half-written control sequence and the synchronized update, turns
 // automatic wrap back on, shows the cursor on the line below the picture and
 // puts the saved modes back, dropping keys typed during the show. On a pipe
-// or a file only the bytes go out. Skipped while the demo may not use the
-// terminal, and after it has been done once since the last takeTerminal.
+// or a file only the bytes go out; a pipe whose reader is gone has them sent
+// to the controlling terminal instead, when the demo is in its foreground.
+// Skipped while the demo may not use the terminal, and after it has been
+// done once since the last takeTerminal.
 void giveTerminalBack();
 
-// Writes all the bytes, completing partial writes and EINTR and waiting a
-// little for a full non-blocking terminal; gives up on other errors.
-void writeAllOutput(const char* bytes, unsigned long count);
+// Writes all the bytes to standard output, completing partial writes and
+// EINTR and waiting a little for a full non-blocking terminal; gives up on
+// other errors. False when not all of them went out.
+bool writeAllOutput(const char* bytes, unsigned long count);

@@ -1,7 +1,7 @@
 // Sound output through waveOut. A thread of the output's own keeps a few
-// short buffers queued on the device, copying each from the feed as the
-// device hands it back (the device signals an event), and tells the feed
-// when its first frame will be heard from the device's own played position.
+// short buffers queued on the device, asking the program for each as the
+// device hands it back (the device signals an event), and says when its
+// first frame will be heard from the device's own played position.
 
 #include "platform/sound_output.h"
 
@@ -26,7 +26,6 @@ WAVEHDR headers[kBuffers];
 int16_t samples[kBuffers][2 * kBufferFrames];
 bool prepared[kBuffers] = {};
 int64_t framesQueued = 0;  // frames ever handed to the device
-SongFeed* playingFeed = nullptr;
 std::thread player;
 std::atomic<bool> stopRequested{false};
 
@@ -50,8 +49,8 @@ void queueBuffer(int index)
     int64_t ahead = framesQueued - framesPlayed();
     if (ahead < 0)
         ahead = 0;
-    int64_t heardNanos = monotonicNanos() + ahead * kNanosPerSecond / kSampleRate;
-    takeFeed(*playingFeed, samples[index], kBufferFrames, heardNanos);
+    int64_t heardNanos = monotonicNanos() + ahead * kNanosPerSecond / kSoundOutputRate;
+    playSoundFrames(samples[index], kBufferFrames, heardNanos);
     headers[index].dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
     if (waveOutWrite(device, &headers[index], sizeof(WAVEHDR)) == MMSYSERR_NOERROR)
         framesQueued += kBufferFrames;
@@ -78,7 +77,7 @@ bool openSoundOutput()
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
-    format.nSamplesPerSec = kSampleRate;
+    format.nSamplesPerSec = kSoundOutputRate;
     format.wBitsPerSample = 16;
     format.nBlockAlign = format.nChannels * format.wBitsPerSample / 8;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
@@ -103,9 +102,8 @@ bool openSoundOutput()
     return true;
 }
 
-bool playSoundOutput(SongFeed& feed)
+bool playSoundOutput()
 {
-    playingFeed = &feed;
     try {
         player = std::thread(keepQueued);
         return true;

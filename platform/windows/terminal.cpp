@@ -1,20 +1,23 @@
 // The terminal on Windows: the console behind standard output, taken over
-// with code page 437 (so that cell bytes show as the characters they are) and
-// no wrap at the line's end (the console operations place every row), and
-// given back, cursor shown, at every way out: normal end, error exits, Ctrl-C,
-// Ctrl-Break and the console window closing, or earlier by terminalEnd. The
-// last picture stays on it.
+// with code page 437 (so that cell bytes show as the characters they are),
+// the cursor hidden and no wrap at the line's end, and given back, cursor
+// shown, at every way out: normal end, error exits, Ctrl-C, Ctrl-Break and
+// the console window closing, or earlier by terminalEnd. The last picture
+// stays on it. A frame is console calls, no control sequences: every run is
+// written at its own position, so the picture is the same on a console wider
+// than 80 columns. Into a pipe or a file only the runs' cells go.
 
 #include <windows.h>
 
 #include <cstdlib>
 
 #include "platform/terminal.h"
-#include "platform/windows/console_output.h"
 
 namespace {
 
-constexpr SHORT kPictureRows = 24;
+// A run written through a few unchanged cells costs less than a cursor
+// move and another write.
+constexpr int32_t kGapWrittenThrough = 8;
 
 bool started = false;
 HANDLE output = INVALID_HANDLE_VALUE;
@@ -28,13 +31,26 @@ COORD bufferSize = {0, 0};  // the console's size when last looked at
 CRITICAL_SECTION writing;
 bool released = false;
 
+// The run being gathered: written when the next one is too far away.
+struct PendingRun {
+    int32_t row = -1;
+    int32_t column = 0;
+    int32_t end = 0;
+    const uint8_t* rowCells = nullptr;
+};
+PendingRun pending;
+
+bool missedWrite = false;  // part of a frame did not get through
+
 void writeAll(const char* bytes, size_t count)
 {
     while (count > 0) {
         DWORD written = 0;
         DWORD asked = count > 0x10000 ? 0x10000 : static_cast<DWORD>(count);
-        if (!WriteFile(output, bytes, asked, &written, nullptr) || written == 0)
+        if (!WriteFile(output, bytes, asked, &written, nullptr) || written == 0) {
+            missedWrite = true;
             return;
+        }
         bytes += written;
         count -= written;
     }
@@ -52,7 +68,7 @@ void releaseConsole()
         shown.bVisible = TRUE;
         SetConsoleCursorInfo(console, &shown);
         SetConsoleMode(console, savedMode);
-        SetConsoleCursorPosition(console, COORD{0, kPictureRows - 1});
+        SetConsoleCursorPosition(console, COORD{0, kTerminalRows - 1});
         writeAll("\r\n", 2);
         FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
     }
@@ -83,11 +99,30 @@ BOOL WINAPI endOnControl(DWORD event)
     }
 }
 
+void clearScreen()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(console, &info))
+        return;
+    const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    DWORD done = 0;
+    FillConsoleOutputCharacterA(console, ' ', cells, COORD{0, 0}, &done);
+    FillConsoleOutputAttribute(console, info.wAttributes, cells, COORD{0, 0}, &done);
+    SetConsoleCursorPosition(console, COORD{0, 0});
+}
+
+void writePending()
+{
+    if (pending.row < 0)
+        return;
+    if (console != nullptr)
+        SetConsoleCursorPosition(console, COORD{static_cast<SHORT>(pending.column), static_cast<SHORT>(pending.row)});
+    writeAll(reinterpret_cast<const char*>(pending.rowCells + pending.column),
+             static_cast<size_t>(pending.end - pending.column));
+    pending.row = -1;
+}
+
 }  // namespace
-
-HANDLE consoleOutput() { return console; }
-
-CONSOLE_CURSOR_INFO consoleCursorBefore() { return savedCursor; }
 
 void terminalStart()
 {
@@ -108,15 +143,33 @@ void terminalStart()
     SetConsoleCtrlHandler(endOnControl, TRUE);
     SetConsoleOutputCP(437);
     SetConsoleMode(console, savedMode & ~static_cast<DWORD>(ENABLE_WRAP_AT_EOL_OUTPUT));
+    CONSOLE_CURSOR_INFO hidden = savedCursor;
+    hidden.bVisible = FALSE;
+    SetConsoleCursorInfo(console, &hidden);
 }
 
-// The console shows code page 437 itself: the cells go as they are.
-bool terminalSpeaksUtf8() { return false; }
-
-void terminalWrite(const char* bytes, size_t count)
+// The whole frame under the lock, so that a Ctrl-C lands between frames.
+void terminalBeginFrame(bool clear)
 {
     EnterCriticalSection(&writing);
-    writeAll(bytes, count);
+    pending.row = -1;
+    if (clear && console != nullptr)
+        clearScreen();
+}
+
+void terminalPutRun(int32_t row, int32_t column, int32_t count, const uint8_t* rowCells)
+{
+    if (pending.row == row && column - pending.end <= kGapWrittenThrough) {
+        pending.end = column + count;
+        return;
+    }
+    writePending();
+    pending = {row, column, column + count, rowCells};
+}
+
+void terminalEndFrame()
+{
+    writePending();
     LeaveCriticalSection(&writing);
 }
 
@@ -124,12 +177,14 @@ void terminalWrite(const char* bytes, size_t count)
 // buffer can be resized, which may move what is on it.
 bool terminalNeedsRepaint()
 {
+    bool missed = missedWrite;
+    missedWrite = false;
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (console == nullptr || !GetConsoleScreenBufferInfo(console, &info))
-        return false;
+        return missed;
     bool resized = info.dwSize.X != bufferSize.X || info.dwSize.Y != bufferSize.Y;
     bufferSize = info.dwSize;
-    return resized;
+    return resized || missed;
 }
 
 void terminalEnd() { releaseConsole(); }

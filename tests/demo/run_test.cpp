@@ -24,6 +24,10 @@
 namespace {
 
 constexpr char kSyncBegin[] = "\x1b[?2026h";
+// Every frame is one synchronized write; the first write of a run clears
+// the screen, then come the 100 intro frames.
+constexpr int kIntroWrites = 1 + 100;
+constexpr int kLogoFrames = 100;
 
 std::string makeFolder()
 {
@@ -138,14 +142,15 @@ TEST(Run, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     expectTerminalGivenBack(run, rows);
 
     std::vector<std::string> pictures = picturesOf(run.output, rows);
-    ASSERT_GT(pictures.size(), 100u + 2400u);
-    for (int frame = 0; frame < 100; ++frame)
+    ASSERT_GT(pictures.size(), static_cast<size_t>(kIntroWrites + kLogoFrames));
+    EXPECT_EQ(pictures[0], std::string(1920, ' '));
+    for (int frame = 1; frame < kIntroWrites; ++frame)
         ASSERT_TRUE(isIntroFrame(pictures[frame])) << "intro frame " << frame;
 
-    // Scene frames until the logo's 2,400 line writes.
-    const size_t closing = pictures.size() - 2400;
+    // Scene frames until the logo's 100 frames.
+    const size_t closing = pictures.size() - kLogoFrames;
     int greeting = 0, ball = 0, helix = 0;
-    for (size_t frame = 100; frame < closing; ++frame) {
+    for (size_t frame = kIntroWrites; frame < closing; ++frame) {
         const ShownScene scene = sceneShown(pictures[frame]);
         greeting += scene == ShownScene::kGreeting;
         ball += scene == ShownScene::kBall;
@@ -159,9 +164,9 @@ TEST(Run, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     terminal.feed(run.output);
     const std::string logo = terminal.picture();
     EXPECT_EQ(logo.find(' '), std::string::npos) << "the logo covers all 24 rows";
-    EXPECT_EQ(pictures[closing - 1 + 2400].substr(0, 1920), pictures[closing - 1 + 24]);
+    EXPECT_EQ(pictures[closing], pictures.back()) << "the logo's first frame shows it whole";
 
-    const double gap = run.writeTimes[100] - run.writeTimes[99];
+    const double gap = run.writeTimes[kIntroWrites] - run.writeTimes[kIntroWrites - 1];
     printf("gap between the last intro frame and the first scene frame: %.1f ms\n", gap * 1000);
 }
 
@@ -169,11 +174,11 @@ TEST(Run, WithoutItsSongItEndsWithStatus1AfterTheIntro)
 {
     PtyRun run = runInPty(TEXTDEMO_BINARY, makeFolder());
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(countWrites(run.output), 100);
+    EXPECT_EQ(countWrites(run.output), kIntroWrites);
     EXPECT_EQ(run.errors, "");
     expectTerminalGivenBack(run, 24);
     std::vector<std::string> pictures = picturesOf(run.output, 24);
-    ASSERT_EQ(pictures.size(), 100u);
+    ASSERT_EQ(pictures.size(), static_cast<size_t>(kIntroWrites));
     EXPECT_TRUE(isIntroFrame(pictures.back()));
     EXPECT_EQ(run.errorsTarget.rfind("pipe:", 0), 0u) << "standard error sent elsewhere stays: " << run.errorsTarget;
 }
@@ -184,7 +189,7 @@ TEST(Run, ABrokenSongEndsTheSameWay)
     std::ofstream(folder + "/qk17.xm") << "Extended Module: but nothing more";
     PtyRun run = runInPty(TEXTDEMO_BINARY, folder);
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(countWrites(run.output), 100);
+    EXPECT_EQ(countWrites(run.output), kIntroWrites);
     EXPECT_EQ(run.errors, "");
     expectTerminalGivenBack(run, 24);
 }
@@ -223,7 +228,7 @@ TEST(Run, EveryEndingOrCrashSignalGivesTheTerminalBackAndEndsTheRunByItself)
         PtyRun run = runInPty(TEXTDEMO_BINARY, folder, signalAfter(10, signal));
         EXPECT_EQ(run.endSignal, signal);
         EXPECT_EQ(run.exitStatus, -1);
-        EXPECT_LT(countWrites(run.output), 100);
+        EXPECT_LT(countWrites(run.output), kIntroWrites);
         expectTerminalGivenBack(run, 24);
     }
 }
@@ -241,7 +246,7 @@ TEST(Run, WithInputThatIsNoTerminalTheTerminalIsGivenBackAllTheSame)
     options.signalAfterWrites = 0;
     PtyRun whole = runInPty(TEXTDEMO_BINARY, folder, options);
     EXPECT_EQ(whole.exitStatus, 1);
-    EXPECT_EQ(countWrites(whole.output), 100);
+    EXPECT_EQ(countWrites(whole.output), kIntroWrites);
     expectTerminalGivenBack(whole, 24);
 }
 
@@ -264,7 +269,7 @@ TEST(Run, CtrlZGivesTheTerminalBackAndTheNextFrameRepaintsTheScreen)
     PtyRun run = runInPty(TEXTDEMO_BINARY, makeFolder(), signalAfter(20, SIGTSTP));
     EXPECT_EQ(run.stops, 1);
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(countWrites(run.output), 100);
+    EXPECT_EQ(countWrites(run.output), kIntroWrites);
     expectTerminalGivenBack(run, 24);
 
     const size_t stopped = run.output.find("Stopped");
@@ -338,10 +343,14 @@ TEST(Run, AfterAResizeTheScreenHoldsTheFrameAndNothingElse)
     PtyOptions options;
     options.rows = 25;
     options.resizes = {{15, 30, 100}, {30, 40, 120}, {45, 20, 60}, {60, 25, 80}};
-    PtyRun run = runInPty(TEXTDEMO_BINARY, makeFolder(), options);
+    const std::string folder = makeFolder();
+    PtyRun run = runInPty(TEXTDEMO_BINARY, folder, options);
     EXPECT_EQ(run.exitStatus, 1);
     ASSERT_EQ(run.resizeOffsets.size(), options.resizes.size());
-    const std::vector<std::string> proper = picturesOf(run.output, 25);
+    // The intro is the same in every run: the proper frames are those of a
+    // terminal that kept its size (what is sent after a resize is meant for
+    // the new size only).
+    const std::vector<std::string> proper = picturesOf(runInPty(TEXTDEMO_BINARY, folder, withRows(25)).output, 25);
     const std::vector<size_t> starts = writeStarts(run.output);
 
     VtermScreen terminal(25, 80);
@@ -368,6 +377,26 @@ TEST(Run, AfterAResizeTheScreenHoldsTheFrameAndNothingElse)
                 EXPECT_EQ(terminal.cells(row, size.columns - 1), frame.substr(row * 80, size.columns - 1))
                     << "row " << row;
         }
+    }
+}
+
+// Ctrl-C on `textdemo | cat`: the terminal ends both at once, and the demo's
+// restore finds no reader in the pipe; it goes to the terminal instead, and
+// the run still ends by the interrupt.
+TEST(Run, CtrlCOnAPipeIntoCatLeavesTheCursorVisible)
+{
+    PtyOptions options = signalAfter(10, SIGINT);
+    options.signalByKey = true;
+    options.throughCat = true;
+    const std::string folder = makeFolder();
+    for (int run = 0; run < 3; ++run) {
+        PtyRun piped = runInPty(TEXTDEMO_BINARY, folder, options);
+        EXPECT_EQ(piped.endSignal, SIGINT);
+        EXPECT_GE(countWrites(piped.output), 10);
+        VtermScreen terminal(24, 80);
+        terminal.feed(piped.output);
+        EXPECT_TRUE(terminal.cursorVisible) << "run " << run;
+        EXPECT_FALSE(terminal.synchronizedUpdate) << "run " << run;
     }
 }
 
@@ -413,10 +442,10 @@ TEST(Run, IntoAPipeTheFramesAreTheSameAndTheStreamShowsTheCursorAtTheEnd)
     EXPECT_TRUE(WIFEXITED(piped.status) && WEXITSTATUS(piped.status) == 1);
     PtyRun run = runInPty(TEXTDEMO_BINARY, folder);
     const std::vector<std::string> pipedWrites = splitWrites(piped.output);
-    ASSERT_EQ(pipedWrites.size(), 100u);
+    ASSERT_EQ(pipedWrites.size(), static_cast<size_t>(kIntroWrites));
     const std::vector<std::string> terminalWrites = splitWrites(run.output);
-    ASSERT_EQ(terminalWrites.size(), 100u);
-    for (int frame = 0; frame < 99; ++frame)
+    ASSERT_EQ(terminalWrites.size(), static_cast<size_t>(kIntroWrites));
+    for (int frame = 0; frame < kIntroWrites - 1; ++frame)
         EXPECT_EQ(pipedWrites[frame], terminalWrites[frame]) << "frame " << frame;
 
     VtermScreen terminal(24, 80);

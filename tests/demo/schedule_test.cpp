@@ -9,11 +9,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "demo/scenes.h"
+#include "platform/posix/cell_encoding.h"
+#include "screen/console.h"
 #include "effects/closing_logo.h"
 #include "tests/fakes/fixed_calendar.h"
 #include "tests/fakes/scripted_song.h"
@@ -25,13 +28,25 @@ namespace {
 
 constexpr uint8_t kDarkShade = 178;
 
+constexpr int kLogoFrames = 100;
+
+// The terminal a run is shown on, and how the presenter sends its frames.
+struct Terminal {
+    int rows = 24;
+    int columns = 80;
+    bool repaintEveryFrame = false;
+};
+
 struct ScheduleRun {
     std::vector<std::string> frames;  // the picture after each scene frame
+    std::vector<std::string> screens;  // the whole screen after each frame, the logo's too
     std::vector<std::string> logoWrites;
     std::string finalPicture;
     std::string module;
     int songStarts = 0;
     std::vector<uint32_t> fadeRequests;  // the writes made before each fade of the music
+    size_t bytes = 0;
+    size_t everyCellBytes = 0;  // what writing every cell of every frame takes
 };
 
 void sendAll(int fd, const void* data, size_t size)
@@ -46,13 +61,17 @@ void sendAll(int fd, const void* data, size_t size)
     }
 }
 
-// Child: prepares and runs the scenes, then sends the module name, the
-// number of starts, the fade requests and every write, each preceded by its
-// size.
-[[noreturn]] void runChild(const SongScript& script, int fd)
+// Child: prepares and runs the scenes on a cleared screen, then sends the
+// module name, the number of starts, the fade requests and every write,
+// each preceded by its size.
+[[noreturn]] void runChild(const SongScript& script, const Terminal& shown, int fd)
 {
     songScript = script;
     fixedSeconds = 0;
+    sinkRows = shown.rows;
+    sinkColumns = shown.columns;
+    sinkRepaintAlways = shown.repaintEveryFrame;
+    clearConsole();
     resetSink();
     ScreenBuffer screen;
     blankScreen(screen);
@@ -76,14 +95,22 @@ void sendAll(int fd, const void* data, size_t size)
     _exit(0);
 }
 
-ScheduleRun runSchedule(const SongScript& script)
+std::string wholeScreen(const VtermScreen& terminal)
+{
+    std::string screen;
+    for (int row = 0; row < terminal.rows; ++row)
+        screen += terminal.cells(row, terminal.columns);
+    return screen;
+}
+
+ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
 {
     int channel[2];
     EXPECT_EQ(pipe(channel), 0);
     pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        runChild(script, channel[1]);
+        runChild(script, shown, channel[1]);
     }
     close(channel[1]);
     std::string data;
@@ -108,17 +135,25 @@ ScheduleRun runSchedule(const SongScript& script)
         memcpy(&writes, data.data() + at, 4);
         run.fadeRequests.push_back(writes);
     }
-    VtermScreen terminal(24, 80);
+    std::vector<std::string> writes;
     while (at + 4 <= data.size()) {
         uint32_t size;
         memcpy(&size, data.data() + at, 4);
-        std::string write = data.substr(at + 4, size);
+        writes.push_back(data.substr(at + 4, size));
+        run.bytes += size;
         at += 4 + size;
-        terminal.feed(write);
-        if (run.logoWrites.empty() && write.size() > 1919)
+    }
+    // Every frame is one write; the logo's frames are the last hundred.
+    VtermScreen terminal(shown.rows, shown.columns);
+    for (size_t frame = 0; frame < writes.size(); ++frame) {
+        terminal.feed(writes[frame]);
+        run.screens.push_back(wholeScreen(terminal));
+        for (const char cell : terminal.picture())
+            run.everyCellBytes += cellTable(true)[static_cast<uint8_t>(cell)].length;
+        if (frame + kLogoFrames < writes.size())
             run.frames.push_back(terminal.picture());
         else
-            run.logoWrites.push_back(write);
+            run.logoWrites.push_back(writes[frame]);
     }
     run.finalPicture = terminal.picture();
     return run;
@@ -180,10 +215,9 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
     EXPECT_NE(run.frames[600].substr(10 * 80, 6 * 80).find('$'), std::string::npos);
     EXPECT_EQ(run.frames[600].substr(0, 10 * 80).find('$'), std::string::npos);
 
-    EXPECT_EQ(run.logoWrites.size(), 2400u);  // 100 frames of 24 lines
     EXPECT_EQ(run.finalPicture, logoPicture());
     // The music fades once, under the last ten logo frames.
-    EXPECT_EQ(run.fadeRequests, std::vector<uint32_t>{static_cast<uint32_t>(run.frames.size() + 90 * 24)});
+    EXPECT_EQ(run.fadeRequests, std::vector<uint32_t>{static_cast<uint32_t>(run.frames.size() + 90)});
 }
 
 TEST(Schedule, BurstsFireOnEveryEighthRowOfTheBallScene)
@@ -225,7 +259,6 @@ TEST(Schedule, TheFarewellEndsAtRow85OfOrder11)
     script.rowsPerOrder = 128;
     const ScheduleRun run = runSchedule(script);
     EXPECT_EQ(run.frames.size(), 3u * 128 + 85);
-    EXPECT_EQ(run.logoWrites.size(), 2400u);
 }
 
 TEST(Schedule, ASongThatEndsEarlyMovesOnToTheLogo)
@@ -235,8 +268,32 @@ TEST(Schedule, ASongThatEndsEarlyMovesOnToTheLogo)
     const ScheduleRun run = runSchedule(script);
     ASSERT_EQ(run.frames.size(), 200u);
     EXPECT_EQ(sceneOf(run.frames[199]), kBall);
-    EXPECT_EQ(run.logoWrites.size(), 2400u);
     EXPECT_EQ(run.finalPicture, logoPicture());
+}
+
+// Sending only what changed shows, after every frame of every scene and of
+// the logo, exactly the screen that repainting the whole frame shows, on an
+// 80 x 24 terminal and on a larger one, for under a quarter of the bytes
+// that writing every cell of every frame takes. The logo costs one picture:
+// its other 99 frames are empty.
+TEST(Schedule, EveryFrameShowsWhatAFullRepaintShowsForUnderAQuarterOfItsBytes)
+{
+    for (const Terminal& shown : {Terminal{24, 80}, Terminal{30, 120}}) {
+        SCOPED_TRACE(std::to_string(shown.columns) + " x " + std::to_string(shown.rows));
+        Terminal repainting = shown;
+        repainting.repaintEveryFrame = true;
+        const ScheduleRun changes = runSchedule(SongScript{}, shown);
+        const ScheduleRun whole = runSchedule(SongScript{}, repainting);
+        ASSERT_EQ(changes.screens.size(), 768u + kLogoFrames);
+        ASSERT_EQ(whole.screens.size(), changes.screens.size());
+        for (size_t frame = 0; frame < changes.screens.size(); ++frame)
+            ASSERT_EQ(changes.screens[frame], whole.screens[frame]) << "frame " << frame;
+        EXPECT_LT(changes.bytes * 4, changes.everyCellBytes);
+        for (int frame = 1; frame < kLogoFrames; ++frame)
+            ASSERT_EQ(changes.logoWrites[frame], "\x1b[?2026h\x1b[?2026l") << "logo frame " << frame;
+        printf("%d columns: %zu bytes sending what changed, %zu for every cell (%.1f %%)\n", shown.columns,
+               changes.bytes, changes.everyCellBytes, 100.0 * changes.bytes / changes.everyCellBytes);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "effects/bouncing_name.h"
+#include "screen/console.h"
 #include "screen/screen_buffer.h"
 #include "tests/fakes/terminal_sink.h"
 #include "tests/support/vterm_screen.h"
@@ -47,15 +48,17 @@ TEST(BouncingName, FollowsItsPathFromTheFirstStep)
     ScreenBuffer screen;
     blankScreen(screen);
     VtermScreen terminal(24, 80);
+    resetSink();
+    clearConsole();
     int step = 0;
     for (const Expected& e : checkpoints) {
         while (step < e.step) {
-            resetSink();
             drawBouncingName(screen);
             presentFrame(screen);
             ++step;
         }
         terminal.feed(sinkBytes);
+        resetSink();
         EXPECT_EQ(terminal.picture(), pictureOf(e)) << "step " << e.step;
     }
 }

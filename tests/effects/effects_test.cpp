@@ -14,6 +14,8 @@
 #include "effects/bursts.h"
 #include "effects/closing_logo.h"
 #include "effects/helix.h"
+#include "screen/console.h"
+#include "screen/screen_buffer.h"
 #include "tests/fakes/fixed_calendar.h"
 #include "tests/fakes/terminal_sink.h"
 #include "tests/support/vterm_screen.h"
@@ -158,10 +160,10 @@ TEST(Bursts, CollapseStageByStageAndRestartOnlyOnATriggerOfOne)
     }
 }
 
-// The artwork keeps its repertoire and layout, and each closing frame writes
-// its 24 lines one by one and shows them whole in the top 24 rows over what
-// was there, the bottom-right cell included, without scrolling; on a larger
-// terminal nothing shows beyond those cells.
+// The artwork keeps its repertoire and layout, and a closing frame shows its
+// 24 lines whole in the top 24 rows over the last scene, the bottom-right
+// cell included, in one write and without scrolling; on a larger terminal
+// nothing shows beyond those cells. The frames after it send nothing new.
 TEST(ClosingLogo, KeepsItsRulesAndEachFrameFillsTheTopLeft80By24Cells)
 {
     setupLogoLines();
@@ -186,17 +188,26 @@ TEST(ClosingLogo, KeepsItsRulesAndEachFrameFillsTheTopLeft80By24Cells)
 
     for (const auto& [rows, columns] : {std::pair{24, 80}, std::pair{30, 120}}) {
         VtermScreen terminal(rows, columns);
-        terminal.feed("\x1b[24;80Hx\x1b[5;9Hx");  // a frame left the cursor elsewhere
+        resetSink();
+        clearConsole();
+        ScreenBuffer lastScene;
+        memset(lastScene.cells, 'x', sizeof lastScene.cells);
+        presentFrame(lastScene);
+        terminal.feed(sinkBytes);
         resetSink();
         drawClosingLogo(logoLines);
         terminal.feed(sinkBytes);
-        EXPECT_EQ(sinkWrites.size(), 24u);
+        EXPECT_EQ(sinkWrites.size(), 1u);
         for (int row = 0; row < rows; ++row) {
             std::string expected = row < 24 ? logoLines[row] : "";
             expected.resize(columns, ' ');
             EXPECT_EQ(terminal.cells(row, columns), expected) << columns << " columns, row " << row + 1;
         }
         EXPECT_EQ(terminal.scrolledLines, 0);
+        // The picture stays: every later logo frame is empty.
+        resetSink();
+        drawClosingLogo(logoLines);
+        EXPECT_EQ(sinkBytes, "\x1b[?2026h\x1b[?2026l");
     }
 }
 

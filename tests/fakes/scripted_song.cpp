@@ -1,11 +1,13 @@
 #include "tests/fakes/scripted_song.h"
 
 #include "music/music_clock.h"
+#include "tests/fakes/scripted_clock.h"
 #include "tests/fakes/terminal_sink.h"
 
 SongScript songScript;
 std::string startedModule;
 int songStarts = 0;
+uint32_t songStartTicks = 0;
 std::vector<size_t> fadeRequests;
 
 namespace {
@@ -15,7 +17,9 @@ size_t writesAtStart = 0;
 // Rows played since the start of order 0, or -1 once the song has ended.
 int64_t rowsPlayed()
 {
-    int64_t rows = static_cast<int64_t>(sinkWrites.size() - writesAtStart) * songScript.rowsPerWrite;
+    int64_t rows = songScript.msPerRow > 0
+                       ? static_cast<int64_t>(scriptedTicks - songStartTicks) / songScript.msPerRow
+                       : static_cast<int64_t>(sinkWrites.size() - writesAtStart) * songScript.rowsPerWrite;
     if (songScript.endsAfterRows >= 0 && rows >= songScript.endsAfterRows)
         return -1;
     return rows + static_cast<int64_t>(songScript.startOrder) * songScript.rowsPerOrder;
@@ -28,6 +32,7 @@ void startMusic(const char* fileName)
     startedModule = fileName;
     ++songStarts;
     writesAtStart = sinkWrites.size();
+    songStartTicks = scriptedTicks;
 }
 
 int32_t songOrder()

@@ -1,7 +1,9 @@
 #pragma once
 // A song whose position moves with the picture: it starts at startOrder and
 // advances rowsPerWrite rows with every write to the terminal (one write is
-// one frame), so a run of the schedule is exact and repeatable.
+// one frame), so a run of the schedule is exact and repeatable. Given
+// msPerRow it moves with the scripted clock instead, one row per msPerRow
+// milliseconds, as the real song does with the real clock.
 
 #include <cstdint>
 #include <string>
@@ -12,9 +14,11 @@ struct SongScript {
     int32_t rowsPerOrder = 64;
     int32_t rowsPerWrite = 1;
     int32_t endsAfterRows = -1;  // the song ends after this many rows; -1: never
+    uint32_t msPerRow = 0;
 };
 
 extern SongScript songScript;
 extern std::string startedModule;  // the file name startMusic was given
 extern int songStarts;
+extern uint32_t songStartTicks;  // the scripted clock when the song started
 extern std::vector<size_t> fadeRequests;  // the terminal writes made before each fadeOutMusic

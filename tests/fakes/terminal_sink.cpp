@@ -1,11 +1,17 @@
 #include "tests/fakes/terminal_sink.h"
 
+#include "platform/posix/frame_encoding.h"
 #include "platform/terminal.h"
+#include "tests/fakes/scripted_clock.h"
 
 std::string sinkBytes;
 std::vector<size_t> sinkWrites;
+std::vector<uint32_t> sinkWriteTicks;
 bool sinkUtf8 = true;
+int sinkRows = kTerminalRows;
+int sinkColumns = kTerminalColumns;
 bool sinkRepaintPending = false;
+bool sinkRepaintAlways = false;
 int sinkStarts = 0;
 int sinkEnds = 0;
 
@@ -13,6 +19,7 @@ void resetSink()
 {
     sinkBytes.clear();
     sinkWrites.clear();
+    sinkWriteTicks.clear();
     sinkRepaintPending = false;
     sinkStarts = 0;
     sinkEnds = 0;
@@ -20,19 +27,28 @@ void resetSink()
 
 void terminalStart() { ++sinkStarts; }
 
-bool terminalSpeaksUtf8() { return sinkUtf8; }
+void terminalBeginFrame(bool clear) { beginEncodedFrame(clear, TerminalShape{sinkRows, sinkColumns, sinkUtf8}); }
 
-void terminalWrite(const char* bytes, size_t count)
+void terminalPutRun(int32_t row, int32_t column, int32_t count, const uint8_t* rowCells)
 {
-    sinkBytes.append(bytes, count);
-    sinkWrites.push_back(count);
+    encodeRun(row, column, count, rowCells);
+}
+
+void terminalEndFrame()
+{
+    size_t size = 0;
+    bool whole = false;
+    const char* bytes = endEncodedFrame(&size, &whole);
+    sinkBytes.append(bytes, size);
+    sinkWrites.push_back(size);
+    sinkWriteTicks.push_back(scriptedTicks);
 }
 
 bool terminalNeedsRepaint()
 {
     bool pending = sinkRepaintPending;
     sinkRepaintPending = false;
-    return pending;
+    return pending || sinkRepaintAlways;
 }
 
 void terminalEnd() { ++sinkEnds; }

@@ -1,16 +1,23 @@
 #pragma once
-// A terminal that is a byte sink: everything the console writes lands in
-// sinkBytes, one entry of sinkWrites per write.
+// A terminal that is a byte sink: every frame is encoded as the POSIX
+// terminal encodes it and lands in sinkBytes, one entry of sinkWrites per
+// frame.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 extern std::string sinkBytes;
-extern std::vector<size_t> sinkWrites;  // size of each write, in order
-extern bool sinkUtf8;                   // what terminalSpeaksUtf8 answers
+extern std::vector<size_t> sinkWrites;  // size of each frame's write, in order
+extern std::vector<uint32_t> sinkWriteTicks;  // the scripted clock at each
+extern bool sinkUtf8;                   // whether the terminal expects UTF-8
+extern int sinkRows;                    // the terminal's size
+extern int sinkColumns;
 extern bool sinkRepaintPending;         // what terminalNeedsRepaint answers once
+extern bool sinkRepaintAlways;          // ... or for every frame
 extern int sinkStarts;                  // calls of terminalStart
 extern int sinkEnds;                    // calls of terminalEnd
 
-// Empties the sink and the counters (the UTF-8 flag stays).
+// Empties the sink and the counters (the terminal's size and character set
+// stay).
 void resetSink();

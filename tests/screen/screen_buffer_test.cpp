@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "screen/console.h"
 #include "screen/screen_buffer.h"
 #include "tests/fakes/terminal_sink.h"
 #include "tests/support/vterm_screen.h"
@@ -56,6 +57,7 @@ TEST(PresentFrame, BlanksEveryCellAfterwards)
 TEST(PresentFrame, StopsAtTheFirstZeroCell)
 {
     resetSink();
+    clearConsole();
     VtermScreen terminal(24, 80);
     ScreenBuffer screen;
     memset(screen.cells, 'x', sizeof screen.cells);

@@ -67,6 +67,21 @@ void say(const char* text)
     if (!options.errorsOnTerminal)
         dup2(errorFd, STDERR_FILENO);
     close(errorFd);
+    if (options.throughCat) {
+        int pipeline[2];
+        if (pipe(pipeline) != 0)
+            _exit(125);
+        if (fork() == 0) {
+            dup2(pipeline[0], STDIN_FILENO);
+            close(pipeline[0]);
+            close(pipeline[1]);
+            execlp("cat", "cat", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        dup2(pipeline[1], STDOUT_FILENO);
+        close(pipeline[0]);
+        close(pipeline[1]);
+    }
     // Crashes by signal are expected here; no core files.
     rlimit noCore = {0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
@@ -282,7 +297,12 @@ PtyRun runInPty(const std::string& program, const std::string& directory, const 
         if (job > 0 && !ended && run.errorsTarget.empty() && writes >= 5)
             run.errorsTarget = descriptorTarget(job, STDERR_FILENO);
         if (job > 0 && !ended && options.signalAfterWrites > 0 && !signalled && writes >= options.signalAfterWrites) {
-            kill(job, options.signal);
+            if (options.signalByKey) {
+                if (write(master, "\x03", 1) != 1)
+                    break;
+            } else {
+                kill(job, options.signal);
+            }
             signalled = true;
         }
         // A terminal resizes between two of its reads: everything before the

@@ -28,6 +28,8 @@ struct PtyOptions {
     int columns = 80;
     int signalAfterWrites = 0;      // with signal: sent once that many synchronized writes arrived
     int signal = 0;
+    bool signalByKey = false;       // SIGINT typed as Ctrl-C: the whole foreground group gets it
+    bool throughCat = false;        // the program's output goes through `| cat`
     OnStop onStop = OnStop::resume;
     bool inputNotTerminal = false;  // standard input from /dev/null
     bool errorsOnTerminal = false;  // standard error the terminal too, not a pipe

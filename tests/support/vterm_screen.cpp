@@ -2,7 +2,7 @@
 
 #include <vterm.h>
 
-#include "screen/cell_encoding.h"
+#include "platform/posix/cell_encoding.h"
 
 namespace {
 

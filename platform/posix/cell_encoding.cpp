@@ -1,4 +1,4 @@
-#include "screen/cell_encoding.h"
+#include "platform/posix/cell_encoding.h"
 
 const char32_t kCp437Characters[256] = {
     0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,  // 00
@@ -37,9 +37,10 @@ const char32_t kCp437Characters[256] = {
 
 namespace {
 
-// C0 and C1 control codes and DEL: a cell must never be able to start a
-// control sequence on the terminal.
-bool isControlCode(uint8_t byte) { return byte < 32 || byte == 127 || (byte >= 128 && byte < 160); }
+// C0 and C1 control codes, DEL and its 8-bit twin 255 (which terminals
+// drop without moving the cursor): a cell must never be able to start a
+// control sequence on the terminal, nor fail to take its column.
+bool isControlCode(uint8_t byte) { return byte < 32 || byte == 127 || (byte >= 128 && byte < 160) || byte == 255; }
 
 CellBytes utf8Bytes(char32_t c)
 {
