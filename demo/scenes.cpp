@@ -52,6 +52,7 @@ void prepareBanner(Banner& banner, const BannerText& text)
 void endFrame(ScreenBuffer& screen, uint32_t frameMs)
 {
     presentFrame(screen);
+    notePictureShown(frameMs);
     waitSinceMark(frameMs);
     markTick();
 }

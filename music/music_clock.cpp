@@ -12,10 +12,14 @@
 
 namespace {
 
-// A frame drawn now is on the screen for the next frame's time (24-30 ms):
-// reading the position heard half a frame ahead centres the picture's
-// error on the sound at zero.
-constexpr int64_t kPictureLeadNanos = 15 * kNanosPerMilli;
+// A frame drawn from a position read now reaches the terminal a moment
+// later (drawing, the write) and stays there for the frame's time (24-30
+// ms). Reading the position heard in the middle of that stay centres the
+// picture's error on the sound at zero: the moment is measured frame by
+// frame, the stay is the frame's time. Before the first measure, half a
+// frame.
+constexpr int64_t kFirstPictureLeadNanos = 15 * kNanosPerMilli;
+constexpr int64_t kShowDelaySmoothing = 8;  // frames averaged, roughly
 constexpr int64_t kFadeFrames = kSampleRate * 3 / 10;
 constexpr int64_t kLongestFadeWaitNanos = kNanosPerSecond / 2;
 
@@ -26,6 +30,17 @@ SongPosition songPosition;
 SongFeed* songFeed = nullptr;
 std::ostringstream* moduleLog = nullptr;
 int64_t silentFrame = kNoFade;  // where a requested fade is over, in frames
+int64_t pictureLeadNanos = kFirstPictureLeadNanos;
+int64_t frameReadNanos = -1;  // the first read of the position for the frame being drawn
+int64_t showDelayNanos = -1;  // from that read until the frame is on the terminal, smoothed
+
+SongRow rowOnScreen()
+{
+    const int64_t now = monotonicNanos();
+    if (frameReadNanos < 0)
+        frameReadNanos = now;
+    return heardRowAt(songPosition, now + pictureLeadNanos);
+}
 
 bool withSound() { return songFeed != nullptr; }
 
@@ -95,9 +110,19 @@ void startMusic(const char* fileName)
     atexit(stopMusic);
 }
 
-int32_t songOrder() { return heardRowAt(songPosition, monotonicNanos() + kPictureLeadNanos).order; }
+int32_t songOrder() { return rowOnScreen().order; }
 
-int32_t songRow() { return heardRowAt(songPosition, monotonicNanos() + kPictureLeadNanos).row; }
+int32_t songRow() { return rowOnScreen().row; }
+
+void notePictureShown(uint32_t frameMs)
+{
+    if (frameReadNanos >= 0) {
+        const int64_t delay = monotonicNanos() - frameReadNanos;
+        showDelayNanos = showDelayNanos < 0 ? delay : showDelayNanos + (delay - showDelayNanos) / kShowDelaySmoothing;
+        pictureLeadNanos = showDelayNanos + int64_t{frameMs} * kNanosPerMilli / 2;
+    }
+    frameReadNanos = -1;
+}
 
 void fadeOutMusic()
 {

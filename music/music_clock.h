@@ -16,6 +16,11 @@ void startMusic(const char* fileName);
 int32_t songOrder();
 int32_t songRow();
 
+// The frame drawn from the position last read is on the terminal now and
+// stays for frameMs: the positions read for the next frame are those heard
+// while it is on the screen.
+void notePictureShown(uint32_t frameMs);
+
 // The sound falls to silence over about 0.3 s from now; the process's exit
 // then waits (half a second at most) until the silence is heard, so the
 // music is never cut.

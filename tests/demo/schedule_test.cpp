@@ -44,6 +44,8 @@ struct ScheduleRun {
     std::string finalPicture;
     std::string module;
     int songStarts = 0;
+    int shownFor30Ms = 0;  // frames the music clock was told of, with each frame time
+    int shownFor24Ms = 0;
     std::vector<uint32_t> fadeRequests;  // the writes made before each fade of the music
     size_t bytes = 0;
     size_t everyCellBytes = 0;  // what writing every cell of every frame takes
@@ -62,8 +64,9 @@ void sendAll(int fd, const void* data, size_t size)
 }
 
 // Child: prepares and runs the scenes on a cleared screen, then sends the
-// module name, the number of starts, the fade requests and every write,
-// each preceded by its size.
+// module name, the number of starts, how many frames the music clock was
+// told of (at 30 and at 24 ms), the fade requests and every write, each
+// preceded by its size.
 [[noreturn]] void runChild(const SongScript& script, const Terminal& shown, int fd)
 {
     songScript = script;
@@ -77,8 +80,11 @@ void sendAll(int fd, const void* data, size_t size)
     blankScreen(screen);
     prepareScenes();
     runScenes(screen);
-    uint32_t header[3] = {static_cast<uint32_t>(startedModule.size()), static_cast<uint32_t>(songStarts),
-                          static_cast<uint32_t>(fadeRequests.size())};
+    const auto shownFor = [](uint32_t ms) {
+        return static_cast<uint32_t>(std::count(picturesShown.begin(), picturesShown.end(), ms));
+    };
+    uint32_t header[5] = {static_cast<uint32_t>(startedModule.size()), static_cast<uint32_t>(songStarts),
+                          static_cast<uint32_t>(fadeRequests.size()), shownFor(30), shownFor(24)};
     sendAll(fd, header, sizeof header);
     sendAll(fd, startedModule.data(), startedModule.size());
     for (size_t writes : fadeRequests) {
@@ -123,12 +129,14 @@ ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     ScheduleRun run;
-    uint32_t header[3];
+    uint32_t header[5];
     if (data.size() < sizeof header)
         return run;
     memcpy(header, data.data(), sizeof header);
     run.module = data.substr(sizeof header, header[0]);
     run.songStarts = static_cast<int>(header[1]);
+    run.shownFor30Ms = static_cast<int>(header[3]);
+    run.shownFor24Ms = static_cast<int>(header[4]);
     size_t at = sizeof header + header[0];
     for (uint32_t fade = 0; fade < header[2] && at + 4 <= data.size(); ++fade, at += 4) {
         uint32_t writes;
@@ -191,6 +199,8 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
     const ScheduleRun run = runSchedule(SongScript{});
     EXPECT_EQ(run.module, "qk17.xm");
     EXPECT_EQ(run.songStarts, 1);
+    EXPECT_EQ(run.shownFor30Ms, 512);  // every scene frame, for the clock's look-ahead
+    EXPECT_EQ(run.shownFor24Ms, 256);
     ASSERT_EQ(run.frames.size(), 768u);  // orders 0..11, one row a frame
 
     for (int frame = 0; frame < 128; ++frame)

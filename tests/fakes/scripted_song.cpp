@@ -9,6 +9,7 @@ std::string startedModule;
 int songStarts = 0;
 uint32_t songStartTicks = 0;
 std::vector<size_t> fadeRequests;
+std::vector<uint32_t> picturesShown;
 
 namespace {
 
@@ -46,5 +47,7 @@ int32_t songRow()
     int64_t rows = rowsPlayed();
     return rows < 0 ? 0 : static_cast<int32_t>(rows % songScript.rowsPerOrder);
 }
+
+void notePictureShown(uint32_t frameMs) { picturesShown.push_back(frameMs); }
 
 void fadeOutMusic() { fadeRequests.push_back(sinkWrites.size()); }

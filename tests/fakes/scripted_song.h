@@ -22,3 +22,4 @@ extern std::string startedModule;  // the file name startMusic was given
 extern int songStarts;
 extern uint32_t songStartTicks;  // the scripted clock when the song started
 extern std::vector<size_t> fadeRequests;  // the terminal writes made before each fadeOutMusic
+extern std::vector<uint32_t> picturesShown;  // the frame time given with each notePictureShown

@@ -30,7 +30,6 @@ constexpr char kSyncBegin[] = "\x1b[?2026h";
 constexpr char kSyncEnd[] = "\x1b[?2026l";
 constexpr int kRate = 44100;
 constexpr int kRows = 25;
-constexpr size_t kLongestLogoWrite = 1000;  // a logo line; a frame is at least 1,919 cells
 
 double seconds(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
 
@@ -188,7 +187,7 @@ int countGaps(const std::vector<int16_t>& rec, const std::vector<int16_t>& ref, 
 
 // When each scene cut reached the screen: the first frame of the ball (the
 // dotted field), of the helix, of the credits (the helix leaves column 10),
-// of the farewell (the helix turns back left) and the first logo line.
+// of the farewell (the helix turns back left) and of the logo (its '8's).
 std::vector<int64_t> pictureCuts(const ShowRun& run)
 {
     std::vector<int64_t> cuts;
@@ -209,7 +208,7 @@ std::vector<int64_t> pictureCuts(const ShowRun& run)
         case 1: cut = core >= 0; break;
         case 2: cut = core > 10; break;
         case 3: cut = core >= 0 && core < lastCore; break;
-        case 4: cut = bytes.size() < kLongestLogoWrite; break;
+        case 4: cut = std::count(picture.begin(), picture.end(), '8') > 300; break;
         }
         if (cut)
             cuts.push_back(run.writeNanos[write]);

@@ -42,9 +42,9 @@ TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
     EXPECT_LT(heard.exitLevelDb, -50.0);
     ASSERT_FALSE(run.writeNanos.empty());
     const double endMs = (run.exitNanos - run.writeNanos.back()) / 1e6;
-    EXPECT_LE(endMs, 500.0) << "the program ended this long after its last logo line";
+    EXPECT_LE(endMs, 500.0) << "the program ended this long after its last logo frame";
     EXPECT_EQ(heard.foreignText, "");
-    std::printf("correlation %.4f, %d gaps, exit level %.1f dBFS %.0f ms after the last logo line, CPU %.2f s of %.1f s\n",
+    std::printf("correlation %.4f, %d gaps, exit level %.1f dBFS %.0f ms after the last logo frame, CPU %.2f s of %.1f s\n",
                 heard.correlation, heard.gaps, heard.exitLevelDb, endMs, run.cpuSeconds, run.wallSeconds);
 }
 

@@ -64,5 +64,5 @@ PtyRun runInPty(const std::string& program, const std::string& directory, const 
 // The synchronized writes of a run's output, each up to the next.
 std::vector<std::string> splitWrites(const std::string& output);
 
-// How many synchronized writes (frames, or logo lines) a run's output holds.
+// How many synchronized writes (frames) a run's output holds.
 int countWrites(const std::string& output);
