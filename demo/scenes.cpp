@@ -52,8 +52,8 @@ void prepareBanner(Banner& banner, const BannerText& text)
 void endFrame(ScreenBuffer& screen, uint32_t frameMs)
 {
     presentFrame(screen);
-    notePictureShown(frameMs);
-    waitSinceMark(frameMs);
+    const int32_t ontoTheBeat = notePictureShown(frameMs);
+    waitSinceMark(static_cast<uint32_t>(static_cast<int32_t>(frameMs) + ontoTheBeat));
     markTick();
 }
 

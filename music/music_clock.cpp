@@ -1,5 +1,6 @@
 #include "music/music_clock.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
@@ -20,6 +21,15 @@ namespace {
 // frame.
 constexpr int64_t kFirstPictureLeadNanos = 15 * kNanosPerMilli;
 constexpr int64_t kShowDelaySmoothing = 8;  // frames averaged, roughly
+// Frames reach the terminal on a grid of frame times, and scenes end where
+// an order begins: a cut shows up to half a frame before or after its note
+// unless a frame lands on it. The grid is moved towards the next order start,
+// a little at a time, until one does; rows last a whole number of frames, so
+// it stays there, but for the drift of the sound card's clock. A frame is
+// held back by a few milliseconds at most, and brought forward by one.
+constexpr int64_t kLongestDelayMs = 3;
+constexpr int64_t kLongestAdvanceMs = 1;
+constexpr int64_t kOnGridNanos = 3 * kNanosPerMilli / 2;  // a frame this near the order start is on it
 constexpr int64_t kFadeFrames = kSampleRate * 3 / 10;
 constexpr int64_t kLongestFadeWaitNanos = kNanosPerSecond / 2;
 
@@ -114,14 +124,37 @@ int32_t songOrder() { return rowOnScreen().order; }
 
 int32_t songRow() { return rowOnScreen().row; }
 
-void notePictureShown(uint32_t frameMs)
+// How far the next order start lies from the nearest frame of the grid, in
+// whole milliseconds: positive when it is heard after that frame. 0 when a
+// frame is on it (a millisecond is the pacer's grain) or none is known yet.
+int64_t orderOffGridMs(int64_t shownNanos, uint32_t frameMs)
 {
+    const int64_t heard = heardFrameAt(songPosition, shownNanos);
+    int64_t start = 0;
+    if (!nextOrderStart(songPosition, heard, start)) {
+        return 0;
+    }
+    const int64_t frameNanos = int64_t{frameMs} * kNanosPerMilli;
+    int64_t off = (start - heard) * kNanosPerSecond / kSampleRate % frameNanos;
+    if (off > frameNanos / 2) {
+        off -= frameNanos;
+    }
+    if (off > -kOnGridNanos && off < kOnGridNanos) {
+        return 0;
+    }
+    return (off + (off > 0 ? kNanosPerMilli / 2 : -kNanosPerMilli / 2)) / kNanosPerMilli;
+}
+
+int32_t notePictureShown(uint32_t frameMs)
+{
+    const int64_t now = monotonicNanos();
     if (frameReadNanos >= 0) {
-        const int64_t delay = monotonicNanos() - frameReadNanos;
+        const int64_t delay = now - frameReadNanos;
         showDelayNanos = showDelayNanos < 0 ? delay : showDelayNanos + (delay - showDelayNanos) / kShowDelaySmoothing;
         pictureLeadNanos = showDelayNanos + int64_t{frameMs} * kNanosPerMilli / 2;
     }
     frameReadNanos = -1;
+    return static_cast<int32_t>(std::clamp(orderOffGridMs(now, frameMs), -kLongestAdvanceMs, kLongestDelayMs));
 }
 
 void fadeOutMusic()

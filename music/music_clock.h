@@ -18,8 +18,11 @@ int32_t songRow();
 
 // The frame drawn from the position last read is on the terminal now and
 // stays for frameMs: the positions read for the next frame are those heard
-// while it is on the screen.
-void notePictureShown(uint32_t frameMs);
+// while it is on the screen. Returns how many milliseconds longer (or, by
+// one at most, shorter) than frameMs to wait before the next frame, so that
+// frames come to land where orders begin and every scene cut shows on its
+// note.
+int32_t notePictureShown(uint32_t frameMs);
 
 // The sound falls to silence over about 0.3 s from now; the process's exit
 // then waits (half a second at most) until the silence is heard, so the

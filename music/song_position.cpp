@@ -123,6 +123,36 @@ SongRow heardRowAt(const SongPosition& position, int64_t nanos)
     return rowAtFrame(position, heardFrameAt(position, nanos));
 }
 
+static bool readNextOrderStart(const SongPosition& position, int64_t frame, int64_t& start)
+{
+    int64_t count = position.rowStarts.load(kAcquire);
+    int64_t oldest = std::max<int64_t>(0, count - kRowStartSlots);
+    bool found = false;
+    for (int64_t index = count - 1; index >= oldest; --index) {
+        int slot = static_cast<int>(index % kRowStartSlots);
+        int64_t at = position.startFrame[slot].load(kAcquire);
+        if (at <= frame) {
+            break;
+        }
+        if (position.startRow[slot].load(kAcquire) == 0) {
+            start = at;
+            found = true;
+        }
+    }
+    return found;
+}
+
+bool nextOrderStart(const SongPosition& position, int64_t frame, int64_t& start)
+{
+    for (;;) {
+        uint32_t sequence = beginRead(position.rowSequence);
+        bool found = readNextOrderStart(position, frame, start);
+        if (readWasWhole(position.rowSequence, sequence)) {
+            return found;
+        }
+    }
+}
+
 bool recordedRowStart(const SongPosition& position, int64_t index, int64_t& frame, SongRow& row)
 {
     for (;;) {

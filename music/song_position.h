@@ -48,5 +48,9 @@ int64_t heardFrameAt(const SongPosition& position, int64_t nanos);
 // The row the listener hears at monotonic time nanos.
 SongRow heardRowAt(const SongPosition& position, int64_t nanos);
 
+// The first frame after `frame` at which an order begins (row 0), among the
+// row starts recorded so far. False when none is recorded yet.
+bool nextOrderStart(const SongPosition& position, int64_t frame, int64_t& start);
+
 // The index-th row start ever recorded, when it is still kept; for checks.
 bool recordedRowStart(const SongPosition& position, int64_t index, int64_t& frame, SongRow& row);

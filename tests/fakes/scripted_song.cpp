@@ -48,6 +48,10 @@ int32_t songRow()
     return rows < 0 ? 0 : static_cast<int32_t>(rows % songScript.rowsPerOrder);
 }
 
-void notePictureShown(uint32_t frameMs) { picturesShown.push_back(frameMs); }
+int32_t notePictureShown(uint32_t frameMs)
+{
+    picturesShown.push_back(frameMs);
+    return 0;
+}
 
 void fadeOutMusic() { fadeRequests.push_back(sinkWrites.size()); }

@@ -76,6 +76,16 @@ TEST(SongPositionTest, ReportsTheRowHeardNowNotTheOneJustRendered)
         EXPECT_EQ(heardFrameAt(*position, read[0] * kMillis), read[1]) << read[0];
         EXPECT_EQ(heardRowAt(*position, read[0] * kMillis).order, read[2]) << read[0];
     }
+    // The next order to begin after a frame: only row 0 starts count, and the
+    // end of the song is one.
+    recordRowStart(*position, 6000, 4, 0);
+    int64_t start = -1;
+    const int64_t after[][2] = {{-1, 0}, {0, 5410}, {1441, 5410}, {5410, 6000}};  // frame, next order start
+    for (const auto& [frame, next] : after) {
+        EXPECT_TRUE(nextOrderStart(*position, frame, start));
+        EXPECT_EQ(start, next) << "after frame " << frame;
+    }
+    EXPECT_FALSE(nextOrderStart(*position, 6000, start));
 }
 
 // Row start i is at frame 100 i with order i and row i % 64, so a read that

@@ -259,10 +259,12 @@ HeardFigures measureShow(const ShowRun& run, const std::string& modulePath)
             figures.cutErrorsMs.push_back(NAN);
             continue;
         }
-        int64_t heard = run.recording.firstFrameNanos + (reference.cutFrames[cut] + lag) * kNanosPerSecond / kRate;
+        int64_t heard = run.recording.firstFrameNanos +
+                        static_cast<int64_t>((reference.cutFrames[cut] + lag) * kNanosPerSecond / run.recording.framesPerSecond);
         figures.cutErrorsMs.push_back((cuts[cut] - heard) / 1e6);
     }
-    int64_t exitFrame = (run.exitNanos - run.recording.firstFrameNanos) * kRate / kNanosPerSecond;
+    int64_t exitFrame = static_cast<int64_t>((run.exitNanos - run.recording.firstFrameNanos) *
+                                             run.recording.framesPerSecond / kNanosPerSecond);
     double level = rms(rec, exitFrame - kRate / 10, exitFrame);
     figures.exitLevelDb = level > 0 ? 20 * std::log10(level / 32768) : -120;
     figures.foreignText = foreignText(run.output);

@@ -99,26 +99,47 @@ void stopSoundServer(SoundServer& server)
         std::filesystem::remove_all(server.folder);
 }
 
-// Every read is stamped on the monotonic clock: the earliest moment its
-// last frame can have been heard is the read's time, so the smallest
-// (time - frames so far) over all reads is when frame 0 was heard.
+// Every read is stamped on the monotonic clock. The sink's clock need not
+// run at exactly 44,100 frames a second of ours (a server's often runs a
+// little fast or slow), so its rate is fitted to the reads; then the
+// earliest moment a read's last frame can have been heard is the read's
+// time, and the smallest (time - frames so far / rate) over all reads is
+// when frame 0 was heard.
 static void readRecording(Recording* recording)
 {
     char buffer[4096];
-    size_t bytes = 0;
-    int64_t earliest = INT64_MAX;
     std::string data;
+    std::vector<std::pair<int64_t, int64_t>> reads;  // time, frames so far
     for (ssize_t n; (n = read(recording->pipe, buffer, sizeof buffer)) > 0;) {
-        int64_t now = monotonicNanos();
+        reads.emplace_back(monotonicNanos(), 0);
         data.append(buffer, static_cast<size_t>(n));
-        bytes += static_cast<size_t>(n);
-        int64_t frames = static_cast<int64_t>(bytes / 4);
-        earliest = std::min(earliest, now - frames * kNanosPerSecond / kRate);
+        reads.back().second = static_cast<int64_t>(data.size() / 4);
     }
+    double rate = kRate;
+    if (reads.size() > 100) {
+        double meanTime = 0, meanFrames = 0;
+        for (const auto& [time, frames] : reads) {
+            meanTime += static_cast<double>(time - reads[0].first);
+            meanFrames += static_cast<double>(frames);
+        }
+        meanTime /= reads.size();
+        meanFrames /= reads.size();
+        double covariance = 0, variance = 0;
+        for (const auto& [time, frames] : reads) {
+            const double t = static_cast<double>(time - reads[0].first) - meanTime;
+            covariance += t * (static_cast<double>(frames) - meanFrames);
+            variance += t * t;
+        }
+        rate = covariance / variance * kNanosPerSecond;
+    }
+    int64_t earliest = INT64_MAX;
+    for (const auto& [time, frames] : reads)
+        earliest = std::min(earliest, time - static_cast<int64_t>(frames * kNanosPerSecond / rate));
     recording->samples.resize(data.size() / 2);
     std::copy(data.data(), data.data() + recording->samples.size() * 2,
               reinterpret_cast<char*>(recording->samples.data()));
     recording->firstFrameNanos = earliest;
+    recording->framesPerSecond = rate;
 }
 
 bool startRecording(const SoundServer&, Recording& recording)
@@ -131,8 +152,12 @@ bool startRecording(const SoundServer&, Recording& recording)
         dup2(channel[1], STDOUT_FILENO);
         close(channel[0]);
         close(channel[1]);
+        // A null sink renders up to its latency ahead of its clock, and the
+        // smallest latency any of its streams asks for is its own: the
+        // recorder asks for the least, so the recording's times are within
+        // about a millisecond of when the sink plays.
         execlp("parec", "parec", (std::string("--device=") + kSink + ".monitor").c_str(), "--raw",
-               "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=5",
+               "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=1",
                static_cast<char*>(nullptr));
         _exit(127);
     }

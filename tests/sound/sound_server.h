@@ -26,10 +26,12 @@ void stopSoundServer(SoundServer& server);
 void useSoundServer(const SoundServer& server);
 
 // What the null sink played, as the listener heard it: stereo 16-bit frames,
-// and the monotonic time (ns) at which frame 0 was heard.
+// the monotonic time (ns) at which frame 0 was heard and the rate at which
+// the sink played them, in frames per second of the monotonic clock.
 struct Recording {
     std::vector<int16_t> samples;
     int64_t firstFrameNanos = 0;
+    double framesPerSecond = 44100;
     pid_t recorder = -1;
     int pipe = -1;
     std::thread reader;
