@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -102,9 +104,9 @@ void stopSoundServer(SoundServer& server)
 // Every read is stamped on the monotonic clock. The sink's clock need not
 // run at exactly 44,100 frames a second of ours (a server's often runs a
 // little fast or slow), so its rate is fitted to the reads; then the
-// earliest moment a read's last frame can have been heard is the read's
-// time, and the smallest (time - frames so far / rate) over all reads is
-// when frame 0 was heard.
+// earliest moment a read's last frame can have been handed out is the
+// read's time, and the smallest (time - frames so far / rate) over all reads
+// is when frame 0 was (stopRecording adds how far ahead the sink renders).
 static void readRecording(Recording* recording)
 {
     char buffer[4096];
@@ -152,12 +154,8 @@ bool startRecording(const SoundServer&, Recording& recording)
         dup2(channel[1], STDOUT_FILENO);
         close(channel[0]);
         close(channel[1]);
-        // A null sink renders up to its latency ahead of its clock, and the
-        // smallest latency any of its streams asks for is its own: the
-        // recorder asks for the least, so the recording's times are within
-        // about a millisecond of when the sink plays.
         execlp("parec", "parec", (std::string("--device=") + kSink + ".monitor").c_str(), "--raw",
-               "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=1",
+               "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=5",
                static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -167,8 +165,28 @@ bool startRecording(const SoundServer&, Recording& recording)
     return recording.recorder > 0;
 }
 
+// The latency the sink is configured with, while the recorder runs: a null
+// sink renders that far ahead of its clock, so its monitor hands out frames
+// up to that long before they are played.
+static int64_t sinkLatencyNanos()
+{
+    FILE* listing = popen("pactl list sinks 2>/dev/null", "r");
+    if (listing == nullptr)
+        return 0;
+    long long configured = 0;
+    char line[512];
+    while (fgets(line, sizeof line, listing) != nullptr) {
+        const char* at = strstr(line, "configured ");
+        if (strstr(line, "Latency:") != nullptr && at != nullptr)
+            configured = atoll(at + strlen("configured "));
+    }
+    pclose(listing);
+    return configured * 1000;
+}
+
 void stopRecording(Recording& recording)
 {
+    const int64_t renderedAhead = recording.recorder > 0 ? sinkLatencyNanos() : 0;
     if (recording.recorder > 0) {
         kill(recording.recorder, SIGTERM);
         waitpid(recording.recorder, nullptr, 0);
@@ -179,4 +197,5 @@ void stopRecording(Recording& recording)
     if (recording.pipe >= 0)
         close(recording.pipe);
     recording.pipe = -1;
+    recording.firstFrameNanos += renderedAhead;
 }
