@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -32,6 +34,7 @@ extern "C" {
 #include "music/module_file.h"
 #include "music/song_render.h"
 #include "platform/capture/console_font.h"
+#include "platform/posix/cell_encoding.h"
 #include "platform/terminal.h"
 #include "tests/fakes/scripted_clock.h"
 #include "tests/support/scene_pictures.h"
@@ -254,6 +257,36 @@ void decodeSound(const std::string& path, Decoded& decoded)
     });
 }
 
+// The glyphs of the capture's chosen font, read here on their own: the
+// version 1 PSF layout (the console-setup fonts' own), the first glyph that
+// shows each character of code page 437.
+bool readFontGlyphs(const std::string& file, ConsoleFont& font)
+{
+    std::vector<uint8_t> bytes(1 << 20);
+    gzFile in = gzopen((std::string(kConsoleFontFolder) + "/" + file).c_str(), "rb");
+    const int size = in ? gzread(in, bytes.data(), static_cast<unsigned>(bytes.size())) : 0;
+    if (in)
+        gzclose(in);
+    if (size < 4 || bytes[0] != 0x36 || bytes[1] != 0x04 || bytes[3] != kGlyphHeight)
+        return false;
+    const int glyphs = bytes[2] & 1 ? 512 : 256;
+    std::map<char32_t, int> glyphOf;
+    bool inSequence = false;
+    for (int at = 4 + glyphs * kGlyphHeight, glyph = 0; at + 1 < size && glyph < glyphs; at += 2) {
+        const char32_t character = bytes[at] | bytes[at + 1] << 8;
+        glyph += character == 0xFFFF;
+        inSequence = character == 0xFFFE || (inSequence && character != 0xFFFF);
+        if (character < 0xFFFE && !inSequence)
+            glyphOf.emplace(character, glyph);
+    }
+    for (int cell = 0; cell < 256; ++cell) {
+        auto found = glyphOf.find(kCp437Characters[cell]);
+        if (found != glyphOf.end())
+            memcpy(font.glyphs[cell], &bytes[4 + found->second * kGlyphHeight], kGlyphHeight);
+    }
+    return true;
+}
+
 // --- the song as libopenmpt renders it ---
 
 std::vector<float> renderSong(const char* path)
@@ -324,7 +357,9 @@ protected:
         folder = makeFolder("show");
         run = runCapture(folder, "show.mp4");
         std::string error;
-        ASSERT_TRUE(loadConsoleFont(kConsoleFontFolder, font, error)) << error;
+        ConsoleFont chosen;
+        ASSERT_TRUE(loadConsoleFont(kConsoleFontFolder, chosen, error)) << error;
+        ASSERT_TRUE(readFontGlyphs(chosen.file, font)) << chosen.file;
         const std::string video = folder + "/show.mp4";
         decodeSound(video, decoded);
         song = renderSong(SHOW_MODULE_PATH);
