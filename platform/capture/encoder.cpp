@@ -203,6 +203,26 @@ bool encodePendingAudio(bool atEnd, std::string& error)
     return true;
 }
 
+// Encoders closed (libx264 joins its threads), the file closed.
+void release()
+{
+    if (output.format != nullptr && output.format->pb != nullptr)
+        avio_closep(&output.format->pb);
+    avcodec_free_context(&output.video);
+    avcodec_free_context(&output.audio);
+    sws_freeContext(output.toYuv);
+    output.toYuv = nullptr;
+    swr_free(&output.toPlanar);
+    if (output.pending != nullptr)
+        av_audio_fifo_free(output.pending);
+    output.pending = nullptr;
+    av_frame_free(&output.picture);
+    av_frame_free(&output.sound);
+    av_packet_free(&output.packet);
+    avformat_free_context(output.format);
+    output.format = nullptr;
+}
+
 }  // namespace
 
 bool openVideo(const char* path, std::string& error)
@@ -274,6 +294,7 @@ bool finishVideo(std::string& error)
         failed(output.format->pb->error, "writing", error) ||
         failed(avio_closep(&output.format->pb), "closing", error))
         return false;
+    release();
     if (!output.inPlace && rename(output.writtenPath.c_str(), output.finalPath.c_str()) != 0) {
         failed(AVERROR(errno), "naming the file", error);
         return false;
@@ -283,8 +304,7 @@ bool finishVideo(std::string& error)
 
 void discardVideo()
 {
-    if (output.format != nullptr && output.format->pb != nullptr)
-        avio_closep(&output.format->pb);
+    release();
     if (!output.inPlace && !output.writtenPath.empty())
         unlink(output.writtenPath.c_str());
 }
