@@ -112,10 +112,9 @@ void emitPending(int64_t untilNanos)
 {
     ++framesShown;
     if (writingVideo) {
-        drawCells(font, pending.cells, picture.data());
         std::string error;
         const int64_t pts = millisOf(pending.nanos);
-        if (!writeVideoFrame(picture.data(), pts, millisOf(untilNanos) - pts, error))
+        if (!writeVideoFrame(font, pending.cells, pts, millisOf(untilNanos) - pts, error))
             failCapture(error);
         encodeSoundBefore(trackFrameAt(pending.nanos));
     } else {

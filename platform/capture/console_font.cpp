@@ -9,7 +9,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -193,21 +192,18 @@ bool loadConsoleFont(const char* folder, ConsoleFont& font, std::string& error)
 }
 
 // Eight pixels of a glyph row at a time, from a table of the 256 patterns.
-void drawCells(const ConsoleFont& font, const uint8_t* cells, uint8_t* picture)
+void drawCells(const ConsoleFont& font, const uint8_t* cells, uint8_t* picture, int stride, uint8_t lit, uint8_t dark)
 {
-    static const auto patterns = [] {
-        std::array<uint64_t, 256> table{};
-        for (int bits = 0; bits < 256; ++bits) {
-            uint8_t pixels[kGlyphWidth];
-            for (int x = 0; x < kGlyphWidth; ++x)
-                pixels[x] = bits & (0x80 >> x) ? kLitLevel : kDarkLevel;
-            memcpy(&table[bits], pixels, sizeof pixels);
-        }
-        return table;
-    }();
+    uint64_t patterns[256];
+    for (int bits = 0; bits < 256; ++bits) {
+        uint8_t pixels[kGlyphWidth];
+        for (int x = 0; x < kGlyphWidth; ++x)
+            pixels[x] = bits & (0x80 >> x) ? lit : dark;
+        memcpy(&patterns[bits], pixels, sizeof pixels);
+    }
     for (int row = 0; row < kPictureRows; ++row) {
         for (int line = 0; line < kGlyphHeight; ++line) {
-            uint8_t* out = picture + (row * kGlyphHeight + line) * kPictureWidth;
+            uint8_t* out = picture + (row * kGlyphHeight + line) * stride;
             for (int column = 0; column < kPictureColumns; ++column, out += kGlyphWidth)
                 memcpy(out, &patterns[font.glyphs[cells[row * kPictureColumns + column]][line]], kGlyphWidth);
         }

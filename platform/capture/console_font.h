@@ -14,6 +14,9 @@ constexpr int kPictureWidth = kPictureColumns * kGlyphWidth;   // 640
 constexpr int kPictureHeight = kPictureRows * kGlyphHeight;    // 400
 constexpr uint8_t kLitLevel = 170;   // VGA light grey
 constexpr uint8_t kDarkLevel = 0;
+// The same two in the luma of limited-range video (16 black, 235 white).
+constexpr uint8_t kLitLuma = 16 + (kLitLevel * 219 + 127) / 255;  // 162
+constexpr uint8_t kDarkLuma = 16;
 
 constexpr char kConsoleFontFolder[] = "/usr/share/consolefonts";
 
@@ -31,5 +34,7 @@ struct ConsoleFont {
 bool loadConsoleFont(const char* folder, ConsoleFont& font, std::string& error);
 
 // Draws kPictureRows x kPictureColumns cells (row-major code page 437
-// bytes) into a kPictureWidth x kPictureHeight grey picture.
-void drawCells(const ConsoleFont& font, const uint8_t* cells, uint8_t* picture);
+// bytes) into a kPictureWidth x kPictureHeight grey picture whose lines are
+// stride bytes apart, lit pixels at level lit, the others at dark.
+void drawCells(const ConsoleFont& font, const uint8_t* cells, uint8_t* picture, int stride = kPictureWidth,
+               uint8_t lit = kLitLevel, uint8_t dark = kDarkLevel);

@@ -17,10 +17,7 @@ extern "C" {
 #include <libavutil/audio_fifo.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
-
-#include "platform/capture/console_font.h"
 
 namespace {
 
@@ -36,7 +33,6 @@ struct Output {
     AVCodecContext* audio = nullptr;
     AVStream* videoStream = nullptr;
     AVStream* audioStream = nullptr;
-    SwsContext* toYuv = nullptr;
     SwrContext* toPlanar = nullptr;
     AVAudioFifo* pending = nullptr;  // planar float frames not yet encoded
     AVFrame* picture = nullptr;
@@ -140,8 +136,6 @@ bool openVideoEncoder(std::string& error)
     output.videoStream = avformat_new_stream(output.format, nullptr);
     output.videoStream->time_base = video->time_base;
     avcodec_parameters_from_context(output.videoStream->codecpar, video);
-    output.toYuv = sws_getContext(kPictureWidth, kPictureHeight, AV_PIX_FMT_GRAY8, kPictureWidth, kPictureHeight,
-                                  AV_PIX_FMT_YUV420P, SWS_POINT, nullptr, nullptr, nullptr);
     output.picture = av_frame_alloc();
     output.picture->format = AV_PIX_FMT_YUV420P;
     output.picture->width = kPictureWidth;
@@ -210,8 +204,6 @@ void release()
         avio_closep(&output.format->pb);
     avcodec_free_context(&output.video);
     avcodec_free_context(&output.audio);
-    sws_freeContext(output.toYuv);
-    output.toYuv = nullptr;
     swr_free(&output.toPlanar);
     if (output.pending != nullptr)
         av_audio_fifo_free(output.pending);
@@ -250,13 +242,16 @@ bool openVideo(const char* path, std::string& error)
     return !failed(written, "writing the header", error) && !failed(output.format->pb->error, "writing", error);
 }
 
-bool writeVideoFrame(const uint8_t* picture, int64_t ptsMs, int64_t durationMs, std::string& error)
+// Grey carries no colour: the cells are drawn straight into the luma plane
+// at its two levels, and both chroma planes stay neutral.
+bool writeVideoFrame(const ConsoleFont& font, const uint8_t* cells, int64_t ptsMs, int64_t durationMs,
+                     std::string& error)
 {
     if (failed(av_frame_make_writable(output.picture), "a picture", error))
         return false;
-    const uint8_t* source[1] = {picture};
-    const int sourceStride[1] = {kPictureWidth};
-    sws_scale(output.toYuv, source, sourceStride, 0, kPictureHeight, output.picture->data, output.picture->linesize);
+    drawCells(font, cells, output.picture->data[0], output.picture->linesize[0], kLitLuma, kDarkLuma);
+    for (int plane = 1; plane < 3; ++plane)
+        memset(output.picture->data[plane], 128, static_cast<size_t>(output.picture->linesize[plane]) * kPictureHeight / 2);
     output.picture->pts = ptsMs;
     output.durationAt[ptsMs] = durationMs;
     return !failed(avcodec_send_frame(output.video, output.picture), "encoding the picture", error) &&

@@ -9,14 +9,18 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/capture/console_font.h"
+
 constexpr int32_t kAudioRate = 44100;
 
 // Opens the output and writes its header. False with the reason in error.
 bool openVideo(const char* path, std::string& error);
 
-// Encodes a grey kPictureWidth x kPictureHeight picture shown from ptsMs
-// for durationMs milliseconds; frames come in order of time.
-bool writeVideoFrame(const uint8_t* picture, int64_t ptsMs, int64_t durationMs, std::string& error);
+// Encodes the cells (kPictureRows x kPictureColumns code page 437 bytes)
+// drawn with the font, shown from ptsMs for durationMs milliseconds; frames
+// come in order of time.
+bool writeVideoFrame(const ConsoleFont& font, const uint8_t* cells, int64_t ptsMs, int64_t durationMs,
+                     std::string& error);
 
 // Appends stereo 16-bit frames to the sound track, which starts at time 0.
 bool writeAudio(const int16_t* samples, size_t frames, std::string& error);
@@ -30,5 +34,5 @@ bool finishVideo(std::string& error);
 // Removes what was written (nothing for an output written in place).
 void discardVideo();
 
-// A grey picture as a PNG file.
+// A grey kPictureWidth x kPictureHeight picture as a PNG file.
 bool writePng(const uint8_t* picture, const char* path, std::string& error);
