@@ -8,4 +8,5 @@ target_compile_definitions(capture_test PRIVATE CAPTURE_BINARY="$<TARGET_FILE:te
   MAKE_MODULE_BINARY="$<TARGET_FILE:make_module>" SHOW_MODULE_PATH="${CMAKE_SOURCE_DIR}/qk17.xm")
 add_dependencies(capture_test textdemo-capture make_module)
 add_test(NAME Capture COMMAND capture_test)
-set_tests_properties(Capture PROPERTIES LABELS capture TIMEOUT 600)
+# Alone: its two busy cores would otherwise load the pseudo-terminal tests.
+set_tests_properties(Capture PROPERTIES LABELS capture RUN_SERIAL ON TIMEOUT 600)
