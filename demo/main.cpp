@@ -4,17 +4,11 @@
 #include <new>
 
 #include "banner/out_of_memory.h"
-#include "demo/scenes.h"
-#include "effects/bouncing_name.h"
+#include "demo/show.h"
 #include "platform/terminal.h"
-#include "screen/console.h"
-#include "screen/frame_pacer.h"
 #include "screen/screen_buffer.h"
 
 namespace {
-
-constexpr int kIntroFrames = 100;
-constexpr uint32_t kIntroFrameMs = 30;
 
 ScreenBuffer screen;
 
@@ -35,17 +29,7 @@ int main()
     // Every failed operator new ends here instead of throwing.
     std::set_new_handler(endOutOfMemory);
     try {
-        hideCursor();
-        clearConsole();
-        blankScreen(screen);
-        prepareScenes();
-        for (int frame = 0; frame < kIntroFrames; ++frame) {
-            drawBouncingName(screen);
-            presentFrame(screen);
-            waitSinceMark(kIntroFrameMs);
-            markTick();
-        }
-        runScenes(screen);
+        playShow(screen);
     } catch (const std::bad_alloc&) {
         endOutOfMemory();
     }
