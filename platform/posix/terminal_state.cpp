@@ -59,20 +59,33 @@ bool writeAll(int fd, const char* bytes, unsigned long count)
     return true;
 }
 
-// Whether the pipe's reader takes what is in it: it may have been ended by
-// the same Ctrl-C a moment after the write went in. Waits a little for the
-// pipe to empty; a reader that is alive but slow is left to it.
+bool readerGone()
+{
+    pollfd output = {kOutput, 0, 0};
+    return poll(&output, 1, 0) == 1 && (output.revents & POLLERR);
+}
+
+// Whether the pipe's reader shows what is in it. The same Ctrl-C may end it
+// a moment after the write went in, even after it read the bytes and before
+// it wrote them on: so once the pipe is empty, the reader must still be
+// there a little later. A reader that is alive but slow is left to it.
 bool readerTakesPipe()
 {
-    constexpr int kTries = 100;
+    constexpr int kTriesToEmpty = 100;
+    constexpr int kTriesStillThere = 50;
     const timespec nap = {0, 1000 * 1000};
-    for (int i = 0; i < kTries; ++i) {
-        pollfd output = {kOutput, 0, 0};
-        if (poll(&output, 1, 0) == 1 && (output.revents & POLLERR))
+    int tries = 0;
+    for (int unread = 1; tries < kTriesToEmpty && unread > 0; ++tries) {
+        if (readerGone())
             return false;
-        int unread = 0;
-        if (ioctl(kOutput, FIONREAD, &unread) != 0 || unread == 0)
+        if (ioctl(kOutput, FIONREAD, &unread) != 0)
             return true;
+        if (unread > 0)
+            nanosleep(&nap, nullptr);
+    }
+    for (int i = 0; i < kTriesStillThere; ++i) {
+        if (readerGone())
+            return false;
         nanosleep(&nap, nullptr);
     }
     return true;
@@ -90,9 +103,9 @@ void writeRestore()
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &before);
     bool written = writeAll(kOutput, kRestore, sizeof kRestore - 1);
-    bool readerGone = written ? isPipe && !readerTakesPipe() : errno == EPIPE;
+    bool toTerminal = written ? isPipe && !readerTakesPipe() : errno == EPIPE;
     sigaction(SIGPIPE, &before, nullptr);
-    if (!readerGone)
+    if (!toTerminal)
         return;
     int terminal = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (terminal < 0)
