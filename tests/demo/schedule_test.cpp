@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,23 +52,11 @@ struct ScheduleRun {
     size_t everyCellBytes = 0;  // what writing every cell of every frame takes
 };
 
-void sendAll(int fd, const void* data, size_t size)
-{
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = write(fd, bytes, size);
-        if (n <= 0)
-            _exit(3);
-        bytes += n;
-        size -= n;
-    }
-}
-
-// Child: prepares and runs the scenes on a cleared screen, then sends the
-// module name, the number of starts, how many frames the music clock was
-// told of (at 30 and at 24 ms), the fade requests and every write, each
-// preceded by its size.
-[[noreturn]] void runChild(const SongScript& script, const Terminal& shown, int fd)
+// Child: prepares and runs the scenes on a cleared screen, then sends, as
+// text, the module name, the number of starts, how many frames the music
+// clock was told of (at 30 and at 24 ms), the fade requests and the size of
+// every write; then the bytes of all the writes.
+[[noreturn]] void runChild(const SongScript& script, const Terminal& shown, FILE* channel)
 {
     songScript = script;
     fixedSeconds = 0;
@@ -80,33 +69,17 @@ void sendAll(int fd, const void* data, size_t size)
     blankScreen(screen);
     prepareScenes();
     runScenes(screen);
-    const auto shownFor = [](uint32_t ms) {
-        return static_cast<uint32_t>(std::count(picturesShown.begin(), picturesShown.end(), ms));
-    };
-    uint32_t header[5] = {static_cast<uint32_t>(startedModule.size()), static_cast<uint32_t>(songStarts),
-                          static_cast<uint32_t>(fadeRequests.size()), shownFor(30), shownFor(24)};
-    sendAll(fd, header, sizeof header);
-    sendAll(fd, startedModule.data(), startedModule.size());
-    for (size_t writes : fadeRequests) {
-        uint32_t writes32 = static_cast<uint32_t>(writes);
-        sendAll(fd, &writes32, sizeof writes32);
-    }
-    size_t at = 0;
-    for (size_t size : sinkWrites) {
-        uint32_t size32 = static_cast<uint32_t>(size);
-        sendAll(fd, &size32, sizeof size32);
-        sendAll(fd, sinkBytes.data() + at, size);
-        at += size;
-    }
-    _exit(0);
-}
-
-std::string wholeScreen(const VtermScreen& terminal)
-{
-    std::string screen;
-    for (int row = 0; row < terminal.rows; ++row)
-        screen += terminal.cells(row, terminal.columns);
-    return screen;
+    const auto shownFor = [](uint32_t ms) { return std::count(picturesShown.begin(), picturesShown.end(), ms); };
+    fprintf(channel, "%s\n%d %ld %ld %zu", startedModule.c_str(), songStarts, shownFor(30), shownFor(24),
+            fadeRequests.size());
+    for (size_t writes : fadeRequests)
+        fprintf(channel, " %zu", writes);
+    fprintf(channel, "\n%zu", sinkWrites.size());
+    for (size_t size : sinkWrites)
+        fprintf(channel, " %zu", size);
+    fputc('\n', channel);
+    fwrite(sinkBytes.data(), 1, sinkBytes.size(), channel);
+    _exit(fclose(channel) == 0 ? 0 : 3);
 }
 
 ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
@@ -116,7 +89,7 @@ ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
     pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        runChild(script, shown, channel[1]);
+        runChild(script, shown, fdopen(channel[1], "w"));
     }
     close(channel[1]);
     std::string data;
@@ -129,33 +102,29 @@ ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     ScheduleRun run;
-    uint32_t header[5];
-    if (data.size() < sizeof header)
-        return run;
-    memcpy(header, data.data(), sizeof header);
-    run.module = data.substr(sizeof header, header[0]);
-    run.songStarts = static_cast<int>(header[1]);
-    run.shownFor30Ms = static_cast<int>(header[3]);
-    run.shownFor24Ms = static_cast<int>(header[4]);
-    size_t at = sizeof header + header[0];
-    for (uint32_t fade = 0; fade < header[2] && at + 4 <= data.size(); ++fade, at += 4) {
-        uint32_t writes;
-        memcpy(&writes, data.data() + at, 4);
-        run.fadeRequests.push_back(writes);
-    }
+    std::istringstream in(data);
+    size_t fades = 0, count = 0;
+    std::getline(in, run.module);
+    in >> run.songStarts >> run.shownFor30Ms >> run.shownFor24Ms >> fades;
+    run.fadeRequests.resize(fades);
+    for (uint32_t& writes : run.fadeRequests)
+        in >> writes;
+    in >> count;
+    std::vector<size_t> sizes(count);
+    for (size_t& size : sizes)
+        in >> size;
+    in.get();
     std::vector<std::string> writes;
-    while (at + 4 <= data.size()) {
-        uint32_t size;
-        memcpy(&size, data.data() + at, 4);
-        writes.push_back(data.substr(at + 4, size));
+    for (size_t size : sizes) {
+        writes.emplace_back(size, '\0');
+        in.read(&writes.back()[0], static_cast<std::streamsize>(size));
         run.bytes += size;
-        at += 4 + size;
     }
     // Every frame is one write; the logo's frames are the last hundred.
     VtermScreen terminal(shown.rows, shown.columns);
     for (size_t frame = 0; frame < writes.size(); ++frame) {
         terminal.feed(writes[frame]);
-        run.screens.push_back(wholeScreen(terminal));
+        run.screens.push_back(terminal.wholeScreen());
         for (const char cell : terminal.picture())
             run.everyCellBytes += cellTable(true)[static_cast<uint8_t>(cell)].length;
         if (frame + kLogoFrames < writes.size())

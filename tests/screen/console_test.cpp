@@ -34,14 +34,6 @@ std::string withLastCellBlank(const ScreenBuffer& screen)
     return picture;
 }
 
-std::string wholeScreen(const VtermScreen& terminal)
-{
-    std::string screen;
-    for (int row = 0; row < terminal.rows; ++row)
-        screen += terminal.cells(row, terminal.columns);
-    return screen;
-}
-
 // Each test starts as the program does: a cleared screen that the console
 // knows to be blank.
 struct Console : testing::Test {
@@ -137,31 +129,13 @@ TEST_F(Console, EveryFrameShowsWhatAFullRepaintOfItShows)
             ScreenBuffer again = previous;
             presentFrame(again);
             repainted.feed(sinkBytes);
-            ASSERT_EQ(wholeScreen(terminal), wholeScreen(repainted)) << "frame " << frame;
+            ASSERT_EQ(terminal.wholeScreen(), repainted.wholeScreen()) << "frame " << frame;
             if (utf8) {
                 ASSERT_EQ(terminal.picture(), expected) << "frame " << frame;
             }
             ASSERT_EQ(terminal.scrolledLines, 0);
         }
     }
-}
-
-// Several writes after one home continue where the previous one ended, and
-// go out together when the frame is sent.
-TEST_F(Console, WritesContinueWhereThePreviousWriteEnded)
-{
-    VtermScreen terminal(24, 80);
-    terminal.feed(sinkBytes);
-    resetSink();
-    ScreenBuffer screen = patternedFrame();
-    homeCursor();
-    for (int line = 0; line < 24; ++line)
-        writeBytes(&screen.cells[line * 80], 80);
-    sendFrame();
-    terminal.feed(sinkBytes);
-    EXPECT_EQ(terminal.picture(), std::string(reinterpret_cast<char*>(screen.cells), kScreenCells));
-    EXPECT_EQ(terminal.scrolledLines, 0);
-    EXPECT_EQ(sinkWrites.size(), 1u);
 }
 
 // What a non-UTF-8 terminal shows for one byte sent as it is.
@@ -251,13 +225,7 @@ TEST_F(Console, ARepaintAfterAStopAResizeOrADamagedFrameLeavesNothingButTheFrame
         screen = patternedFrame();
         presentFrame(screen);
         terminal.feed(sinkBytes);
-        std::string expected;
-        for (int row = 0; row < damage.rows; ++row)
-            expected += (row < 24 ? frame.substr(row * 80, 80) : std::string(80, ' ')) +
-                        std::string(damage.columns - 80, ' ');
-        EXPECT_EQ(wholeScreen(terminal), expected);
-        sinkColumns = 80;
-        sinkRows = 24;
+        EXPECT_EQ(terminal.wholeScreen(), screenWith(frame, damage.rows, damage.columns));
     }
 }
 

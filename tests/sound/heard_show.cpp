@@ -1,14 +1,5 @@
 #include "tests/sound/heard_show.h"
 
-#include <errno.h>
-#include <poll.h>
-#include <pty.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <algorithm>
@@ -31,8 +22,6 @@ constexpr char kSyncEnd[] = "\x1b[?2026l";
 constexpr int kRate = 44100;
 constexpr int kRows = 25;
 
-double seconds(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
-
 }  // namespace
 
 void runShow(const SoundServer& server, const std::string& program, const std::string& folder,
@@ -40,39 +29,19 @@ void runShow(const SoundServer& server, const std::string& program, const std::s
 {
     startRecording(server, run.recording);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the recorder is under way
-    winsize size = {kRows, 80, 0, 0};
-    int master = -1;
+    PtyOptions options;
+    options.rows = kRows;
+    options.errorsOnTerminal = true;
+    options.timeoutSeconds = timeoutSeconds;
     const int64_t start = monotonicNanos();
-    pid_t child = forkpty(&master, nullptr, nullptr, &size);
-    if (child == 0)
-        execShowProgram(program, folder);
-    const int64_t deadline = start + int64_t{timeoutSeconds} * kNanosPerSecond;
-    size_t scanned = 0;
-    char buffer[65536];
-    while (child > 0 && monotonicNanos() < deadline) {
-        pollfd ready = {master, POLLIN, 0};
-        if (poll(&ready, 1, 100) <= 0)
-            continue;
-        ssize_t n = read(master, buffer, sizeof buffer);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0)
-            break;
-        const int64_t now = monotonicNanos();
-        run.output.append(buffer, static_cast<size_t>(n));
-        for (size_t at; (at = run.output.find(kSyncBegin, scanned)) != std::string::npos; scanned = at + 1)
-            run.writeNanos.push_back(now);
-    }
-    run.exitNanos = monotonicNanos();
-    if (monotonicNanos() >= deadline)
-        kill(child, SIGKILL);
-    int status = 0;
-    rusage usage = {};
-    wait4(child, &status, 0, &usage);
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    const PtyRun shown = runInPty(program, folder, options);
+    for (double seconds : shown.writeTimes)
+        run.writeNanos.push_back(static_cast<int64_t>(seconds * kNanosPerSecond));
+    run.output = shown.output;
+    run.exitNanos = shown.endedAt > 0 ? static_cast<int64_t>(shown.endedAt * kNanosPerSecond) : monotonicNanos();
+    run.exitStatus = shown.exitStatus;
+    run.cpuSeconds = shown.cpuSeconds;
     run.wallSeconds = (run.exitNanos - start) / 1e9;
-    close(master);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the sound after the exit
     stopRecording(run.recording);
 }
@@ -185,38 +154,6 @@ int countGaps(const std::vector<int16_t>& rec, const std::vector<int16_t>& ref, 
     return gaps;
 }
 
-// When each scene cut reached the screen: the first frame of the ball (the
-// dotted field), of the helix, of the credits (the helix leaves column 10),
-// of the farewell (the helix turns back left) and of the logo (its '8's).
-std::vector<int64_t> pictureCuts(const ShowRun& run)
-{
-    std::vector<int64_t> cuts;
-    VtermScreen terminal(kRows, 80);
-    size_t at = run.output.find(kSyncBegin);
-    terminal.feed(run.output.substr(0, at));
-    int lastCore = -1;
-    for (size_t write = 0; at != std::string::npos && write < run.writeNanos.size() && cuts.size() < 5; ++write) {
-        size_t next = run.output.find(kSyncBegin, at + 1);
-        std::string bytes = run.output.substr(at, next == std::string::npos ? std::string::npos : next - at);
-        at = next;
-        terminal.feed(bytes);
-        std::string picture = terminal.picture();
-        int core = helixCore(picture);
-        bool cut = false;
-        switch (cuts.size()) {
-        case 0: cut = std::count(picture.begin(), picture.end(), '.') > 1000; break;
-        case 1: cut = core >= 0; break;
-        case 2: cut = core > 10; break;
-        case 3: cut = core >= 0 && core < lastCore; break;
-        case 4: cut = std::count(picture.begin(), picture.end(), '8') > 300; break;
-        }
-        if (cut)
-            cuts.push_back(run.writeNanos[write]);
-        lastCore = core;
-    }
-    return cuts;
-}
-
 // The output without the synchronized writes, control sequences and control
 // codes: anything left is text that is not the show.
 std::string foreignText(const std::string& output)
@@ -253,7 +190,9 @@ HeardFigures measureShow(const ShowRun& run, const std::string& modulePath)
     const int64_t frames = static_cast<int64_t>(reference.samples.size() / 2);
     figures.correlation = correlation(rec, reference.samples, lag, 0, frames);
     figures.gaps = countGaps(rec, reference.samples, lag);
-    const std::vector<int64_t> cuts = pictureCuts(run);
+    std::vector<int64_t> cuts;
+    for (size_t cut : sceneCuts(picturesAfterWrites(run.output, kRows)))
+        cuts.push_back(run.writeNanos[cut]);
     for (size_t cut = 0; cut < 5; ++cut) {
         if (cut >= cuts.size() || cut >= reference.cutFrames.size()) {
             figures.cutErrorsMs.push_back(NAN);

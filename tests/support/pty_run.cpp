@@ -28,7 +28,13 @@ struct Report {
     int value;       // the program's pid, or its wait status
     double seconds;  // from the continue after a kill to the end, or -1
     tcflag_t localModes;  // the terminal's, as the program left them
+    double cpuSeconds;    // the program's user and system time, once it ended
 };
+
+double cpuSecondsOf(const rusage& usage)
+{
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+}
 
 double secondsNow()
 {
@@ -37,12 +43,12 @@ double secondsNow()
     return now.tv_sec + now.tv_nsec / 1e9;
 }
 
-void send(int fd, int kind, int value, double seconds = -1)
+void send(int fd, int kind, int value, double seconds = -1, double cpuSeconds = 0)
 {
     termios modes;
     memset(&modes, 0, sizeof modes);
     tcgetattr(STDIN_FILENO, &modes);
-    Report report = {kind, value, seconds, modes.c_lflag};
+    Report report = {kind, value, seconds, modes.c_lflag, cpuSeconds};
     if (write(fd, &report, sizeof report) != sizeof report)
         _exit(125);
 }
@@ -128,13 +134,14 @@ int waitAfterKill(pid_t program)
     send(reportFd, programStarted, job);
     for (;;) {
         int status = 0;
-        if (waitpid(job, &status, WUNTRACED) < 0) {
+        rusage usage = {};
+        if (wait4(job, &status, WUNTRACED, &usage) < 0) {
             if (errno == EINTR)
                 continue;
             _exit(1);
         }
         if (!WIFSTOPPED(status)) {
-            send(reportFd, programEnded, status);
+            send(reportFd, programEnded, status, -1, cpuSecondsOf(usage));
             _exit(0);
         }
         tcsetpgrp(STDIN_FILENO, getpgrp());
@@ -203,6 +210,8 @@ void takeReports(int fd, PtyRun& run, pid_t& program, bool& ended)
             ++run.stops;
         } else if (report.kind == programEnded) {
             ended = true;
+            run.endedAt = secondsNow();
+            run.cpuSeconds = report.cpuSeconds;
             if (WIFEXITED(report.value))
                 run.exitStatus = WEXITSTATUS(report.value);
             if (WIFSIGNALED(report.value))
@@ -215,17 +224,6 @@ void takeReports(int fd, PtyRun& run, pid_t& program, bool& ended)
 }
 
 }  // namespace
-
-void execShowProgram(const std::string& program, const std::string& folder)
-{
-    if (chdir(folder.c_str()) != 0)
-        _exit(126);
-    setenv("LANG", "C.UTF-8", 1);
-    setenv("LC_ALL", "C.UTF-8", 1);
-    setenv("TERM", "xterm-256color", 1);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-}
 
 int countWrites(const std::string& output)
 {

@@ -45,7 +45,9 @@ struct PtyRun {
     int endSignal = 0;      // the signal that ended it; 0 otherwise
     bool echoAfter = false;       // terminal echo on once it ended
     bool canonicalAfter = false;  // line editing (icanon) on once it ended
-    std::vector<double> writeTimes;     // when each synchronized write arrived, in s
+    std::vector<double> writeTimes;     // when each synchronized write arrived, in s of the monotonic clock
+    double endedAt = -1;                // when it ended, likewise
+    double cpuSeconds = 0;              // its user and system time
     std::vector<size_t> resizeOffsets;  // the output's length when each resize was made
     int stops = 0;                      // how often it was stopped
     double secondsToEnd = -1;  // after a kill, from the SIGCONT that lets it act (or
@@ -56,10 +58,6 @@ struct PtyRun {
 // Runs `program` in `directory` on a UTF-8 terminal. Gives up (and kills the
 // program) after options.timeoutSeconds.
 PtyRun runInPty(const std::string& program, const std::string& directory, const PtyOptions& options = {});
-
-// In a child on a pseudo-terminal: runs `program` without arguments in
-// `folder`, on a UTF-8 xterm.
-[[noreturn]] void execShowProgram(const std::string& program, const std::string& folder);
 
 // The synchronized writes of a run's output, each up to the next.
 std::vector<std::string> splitWrites(const std::string& output);

