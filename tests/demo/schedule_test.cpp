@@ -141,19 +141,6 @@ uint8_t cellAt(const std::string& picture, int row, int column)
     return static_cast<uint8_t>(picture[row * 80 + column]);
 }
 
-enum Scene { kGreeting, kBall, kHelix, kOther };
-
-Scene sceneOf(const std::string& picture)
-{
-    if (std::count(picture.begin(), picture.end(), '.') > 1000)
-        return kBall;
-    if (helixCore(picture) >= 0)
-        return kHelix;
-    if (picture.find("tarvonik") != std::string::npos)
-        return kGreeting;
-    return kOther;
-}
-
 std::string logoPicture()
 {
     setupLogoLines();
@@ -172,10 +159,11 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
     EXPECT_EQ(run.shownFor24Ms, 256);
     ASSERT_EQ(run.frames.size(), 768u);  // orders 0..11, one row a frame
 
-    for (int frame = 0; frame < 128; ++frame)
-        ASSERT_EQ(sceneOf(run.frames[frame]), kGreeting) << "frame " << frame;
+    for (int frame = 0; frame < 128; ++frame)  // the name, and the greeting flying in under it
+        ASSERT_TRUE(run.frames[frame].find("tarvonik") != std::string::npos && helixCore(run.frames[frame]) < 0)
+            << "frame " << frame;
     for (int frame = 128; frame < 256; ++frame)
-        ASSERT_EQ(sceneOf(run.frames[frame]), kBall) << "frame " << frame;
+        ASSERT_EQ(sceneShown(run.frames[frame]), ShownScene::kBall) << "frame " << frame;
     for (int frame = 256; frame < 384; ++frame)
         ASSERT_EQ(helixCore(run.frames[frame]), 10) << "frame " << frame;
     for (int j = 0; j < 128; ++j)  // the credits: the helix moves right, to 70
@@ -197,12 +185,8 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
     EXPECT_EQ(run.finalPicture, logoPicture());
     // The music fades once, under the last ten logo frames.
     EXPECT_EQ(run.fadeRequests, std::vector<uint32_t>{static_cast<uint32_t>(run.frames.size() + 90)});
-}
 
-TEST(Schedule, BurstsFireOnEveryEighthRowOfTheBallScene)
-{
-    const ScheduleRun run = runSchedule(SongScript{});
-    ASSERT_EQ(run.frames.size(), 768u);
+    // A burst on every eighth row of the ball scene.
     for (int row = 7; row < 128; row += 8) {
         // Held at second 0, every burst is centred on row 15, column 28.
         const std::string* stage = &run.frames[128 + row];
@@ -217,11 +201,15 @@ TEST(Schedule, BurstsFireOnEveryEighthRowOfTheBallScene)
     }
 }
 
-TEST(Schedule, AScenePastItsEndDrawsNoFrameAndTheEarlyHelixShowsUnderTheFirst)
+// A scene whose end has passed draws no frame, and the helix drawn before
+// the helix scene's loop shows under its first frame; the farewell ends at
+// row 85 of order 11 when its pattern is that long; a song that ends early
+// moves on to the logo.
+TEST(Schedule, ScenesEndWhereTheSongSaysAndTheEarlyHelixShowsUnderTheFirstFrame)
 {
     SongScript script;
     script.startOrder = 4;
-    const ScheduleRun run = runSchedule(script);
+    ScheduleRun run = runSchedule(script);
     ASSERT_EQ(run.frames.size(), 512u);
     EXPECT_EQ(helixCore(run.frames[0]), 10);
     // Row 2 of the helix drawn before the loop is one cell wider on each side
@@ -229,24 +217,16 @@ TEST(Schedule, AScenePastItsEndDrawsNoFrameAndTheEarlyHelixShowsUnderTheFirst)
     EXPECT_EQ(cellAt(run.frames[0], 2, 5), kDarkShade);
     EXPECT_EQ(cellAt(run.frames[0], 2, 15), 176);
     EXPECT_EQ(cellAt(run.frames[1], 2, 5), ' ');
-}
 
-TEST(Schedule, TheFarewellEndsAtRow85OfOrder11)
-{
-    SongScript script;
     script.startOrder = 8;
     script.rowsPerOrder = 128;
-    const ScheduleRun run = runSchedule(script);
-    EXPECT_EQ(run.frames.size(), 3u * 128 + 85);
-}
+    EXPECT_EQ(runSchedule(script).frames.size(), 3u * 128 + 85);
 
-TEST(Schedule, ASongThatEndsEarlyMovesOnToTheLogo)
-{
-    SongScript script;
+    script = SongScript{};
     script.endsAfterRows = 200;  // during the ball scene
-    const ScheduleRun run = runSchedule(script);
+    run = runSchedule(script);
     ASSERT_EQ(run.frames.size(), 200u);
-    EXPECT_EQ(sceneOf(run.frames[199]), kBall);
+    EXPECT_EQ(sceneShown(run.frames[199]), ShownScene::kBall);
     EXPECT_EQ(run.finalPicture, logoPicture());
 }
 
