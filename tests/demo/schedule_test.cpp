@@ -18,7 +18,6 @@
 #include "demo/scenes.h"
 #include "platform/posix/cell_encoding.h"
 #include "screen/console.h"
-#include "effects/closing_logo.h"
 #include "tests/fakes/fixed_calendar.h"
 #include "tests/fakes/scripted_song.h"
 #include "tests/fakes/terminal_sink.h"
@@ -141,13 +140,14 @@ uint8_t cellAt(const std::string& picture, int row, int column)
     return static_cast<uint8_t>(picture[row * 80 + column]);
 }
 
-std::string logoPicture()
+// The first column in rows [from, to) that holds a banner letter's cell.
+int leftmostLetter(const std::string& picture, size_t from, size_t to)
 {
-    setupLogoLines();
-    std::string picture;
-    for (int line = 0; line < 24; ++line)
-        picture += std::string(logoLines[line], 80);
-    return picture;
+    for (int column = 0; column < 80; ++column)
+        for (size_t row = from; row < to; ++row)
+            if (picture[row * 80 + column] == '$')
+                return column;
+    return -1;
 }
 
 TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
@@ -177,6 +177,12 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
     for (uint8_t cell : run.frames[0])
         written += cell != ' ';
     EXPECT_EQ(written, 14);
+
+    // The credits: the handles' line stands one letter left of the headings'
+    // line under it, as its text is one blank shorter at the start.
+    const std::string& credits = run.frames[384 + 60];
+    const size_t top = credits.find('$') / 80;
+    EXPECT_EQ(leftmostLetter(credits, top + 8, 24) + 8, leftmostLetter(credits, top, top + 6));
 
     // The farewell is drawn at rows 10..15 from its second draw on.
     EXPECT_NE(run.frames[600].substr(10 * 80, 6 * 80).find('$'), std::string::npos);

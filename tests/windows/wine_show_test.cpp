@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +15,6 @@
 #include <vector>
 
 #include "effects/bouncing_name.h"
-#include "effects/closing_logo.h"
 #include "screen/console.h"
 #include "screen/screen_buffer.h"
 #include "tests/fakes/terminal_sink.h"
@@ -60,15 +58,6 @@ const std::vector<std::string>& posixIntroFrames()
         return drawn;
     }();
     return frames;
-}
-
-std::string posixLogo()
-{
-    setupLogoLines();
-    std::string logo;
-    for (int line = 0; line < 24; ++line)
-        logo += logoLines[line];
-    return logo;
 }
 
 // Every picture the terminal showed, read after each control sequence and
@@ -127,13 +116,6 @@ IntroShown introShown(const std::vector<Picture>& pictures, const std::vector<st
     return shown;
 }
 
-double secondsNow()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec + now.tv_nsec / 1e9;
-}
-
 void expectConsoleGivenBack(const PtyRun& run)
 {
     VtermScreen terminal(kRows, 80);
@@ -154,13 +136,10 @@ protected:
 
     PtyRun runShow(int interruptAfterSeconds = 0)
     {
-        const double start = secondsNow();
         PtyOptions options;
         options.rows = kRows;
         options.timeoutSeconds = 180;
-        PtyRun run = runInPty(wineLauncher(prefix, TEXTDEMO_EXE, interruptAfterSeconds), prefix.runFolder, options);
-        printf("the run under Wine took %.1f s\n", secondsNow() - start);
-        return run;
+        return runInPty(wineLauncher(prefix, TEXTDEMO_EXE, interruptAfterSeconds), prefix.runFolder, options);
     }
 
     WinePrefix prefix;
@@ -189,7 +168,6 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
 
     // The ball on its dotted field, the helix's shades, the greeting's
     // letters (of '$') under the name; the logo is none of them.
-    const std::string logo = posixLogo();
     int greeting = 0, ball = 0, helix = 0;
     for (const Picture& picture : pictures) {
         const ShownScene scene = sceneShown(picture.frame);
@@ -202,7 +180,7 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     EXPECT_GT(ball, 3);
     EXPECT_GT(helix, 10);
 
-    EXPECT_EQ(pictures.back().frame, logo) << "the closing logo, as on POSIX";
+    EXPECT_EQ(pictures.back().frame, logoPicture()) << "the closing logo, as on POSIX";
 }
 
 // Without its song or with a broken one: status 1 and nothing said, the
@@ -236,7 +214,7 @@ TEST_F(WineShow, CtrlCGivesTheConsoleBackAndEndsTheProgram)
     expectConsoleGivenBack(run);
     const std::vector<Picture> pictures = picturesOf(run.output);
     ASSERT_FALSE(pictures.empty());
-    EXPECT_NE(pictures.back().frame, posixLogo()) << "ended before the logo";
+    EXPECT_NE(pictures.back().frame, logoPicture()) << "ended before the logo";
     EXPECT_EQ(pictures.back().below, std::string(80, ' '));
 }
 
