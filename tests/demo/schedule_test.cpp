@@ -34,6 +34,7 @@ constexpr int kLogoFrames = 100;
 struct Terminal {
     int rows = 24;
     int columns = 80;
+    bool utf8 = true;
     bool repaintEveryFrame = false;
 };
 
@@ -61,6 +62,7 @@ struct ScheduleRun {
     fixedSeconds = 0;
     sinkRows = shown.rows;
     sinkColumns = shown.columns;
+    sinkUtf8 = shown.utf8;
     sinkRepaintAlways = shown.repaintEveryFrame;
     clearConsole();
     resetSink();
@@ -120,12 +122,12 @@ ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
         run.bytes += size;
     }
     // Every frame is one write; the logo's frames are the last hundred.
-    VtermScreen terminal(shown.rows, shown.columns);
+    VtermScreen terminal(shown.rows, shown.columns, shown.utf8);
     for (size_t frame = 0; frame < writes.size(); ++frame) {
         terminal.feed(writes[frame]);
         run.screens.push_back(terminal.wholeScreen());
         for (const char cell : terminal.picture())
-            run.everyCellBytes += cellTable(true)[static_cast<uint8_t>(cell)].length;
+            run.everyCellBytes += cellTable(shown.utf8)[static_cast<uint8_t>(cell)].length;
         if (frame + kLogoFrames < writes.size())
             run.frames.push_back(terminal.picture());
         else
@@ -238,13 +240,13 @@ TEST(Schedule, ScenesEndWhereTheSongSaysAndTheEarlyHelixShowsUnderTheFirstFrame)
 
 // Sending only what changed shows, after every frame of every scene and of
 // the logo, exactly the screen that repainting the whole frame shows, on an
-// 80 x 24 terminal and on a larger one, for under a quarter of the bytes
+// 80 x 24 terminal, on one that is not UTF-8 and on a larger one, for under a quarter of the bytes
 // that writing every cell of every frame takes. The logo costs one picture:
 // its other 99 frames are empty.
 TEST(Schedule, EveryFrameShowsWhatAFullRepaintShowsForUnderAQuarterOfItsBytes)
 {
-    for (const Terminal& shown : {Terminal{24, 80}, Terminal{30, 120}}) {
-        SCOPED_TRACE(std::to_string(shown.columns) + " x " + std::to_string(shown.rows));
+    for (const Terminal& shown : {Terminal{24, 80}, Terminal{24, 80, false}, Terminal{30, 120}}) {
+        SCOPED_TRACE(std::to_string(shown.columns) + " x " + std::to_string(shown.rows) + (shown.utf8 ? "" : ", not UTF-8"));
         Terminal repainting = shown;
         repainting.repaintEveryFrame = true;
         const ScheduleRun changes = runSchedule(SongScript{}, shown);

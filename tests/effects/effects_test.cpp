@@ -160,32 +160,15 @@ TEST(Bursts, CollapseStageByStageAndRestartOnlyOnATriggerOfOne)
     }
 }
 
-// The artwork keeps its repertoire and layout, and a closing frame shows its
-// 24 lines whole in the top 24 rows over the last scene, the bottom-right
-// cell included, in one write and without scrolling; on a larger terminal
-// nothing shows beyond those cells. The frames after it send nothing new.
-TEST(ClosingLogo, KeepsItsRulesAndEachFrameFillsTheTopLeft80By24Cells)
+// A closing frame shows the logo's 24 lines of 80 cells whole in the top
+// 24 rows over the last scene, the bottom-right cell included, in one write
+// and without scrolling; on a larger terminal nothing shows beyond those
+// cells. The frames after it send nothing new.
+TEST(ClosingLogo, EachFrameFillsTheTopLeft80By24Cells)
 {
     setupLogoLines();
-    std::string logo;
-    for (int line = 0; line < kLogoLines; ++line) {
+    for (int line = 0; line < kLogoLines; ++line)
         ASSERT_EQ(strlen(logoLines[line]), 80u) << "line " << line + 1;
-        EXPECT_EQ(strchr(logoLines[line] + 1, ':'), nullptr) << "a ':' past column 0 on line " << line + 1;
-        logo += logoLines[line];
-    }
-    // A '^' and a signature of three lower-case letters near the right end of line 23.
-    const size_t caret = logo.find('^');
-    ASSERT_TRUE(caret / 80 == 22 && caret % 80 >= 66 && caret % 80 <= 76) << "at line " << caret / 80 + 1;
-    EXPECT_EQ(logo.substr(caret + 1, 3).find_first_not_of("abcdefghijklmnopqrstuvwxyz"), std::string::npos);
-    logo.replace(caret, 4, "....");
-    // Besides: the '.' background, letters of '8' and 'o', two '#', four ':'
-    // (in column 0, so each on a line of its own) and line 25 all dots.
-    const auto count = [&logo](char c) { return std::count(logo.begin(), logo.end(), c); };
-    EXPECT_EQ(logo.find_first_not_of(".8o#:"), std::string::npos);
-    EXPECT_EQ(count('#'), 2);
-    EXPECT_EQ(count(':'), 4);
-    EXPECT_EQ(logo.substr(24 * 80), std::string(80, '.'));
-
     for (const auto& [rows, columns] : {std::pair{24, 80}, std::pair{30, 120}}) {
         VtermScreen terminal(rows, columns);
         resetSink();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 
 #include "platform/posix/cell_encoding.h"
@@ -52,20 +51,6 @@ struct Console : testing::Test {
     }
 };
 
-TEST_F(Console, StartTakesTheTerminalAndClearsTheScreen)
-{
-    VtermScreen terminal(24, 80);
-    terminal.feed("leftover text\r\nmore");
-    resetSink();
-    hideCursor();
-    clearConsole();
-    terminal.feed(sinkBytes);
-    EXPECT_EQ(sinkStarts, 1);
-    EXPECT_EQ(terminal.picture(), std::string(kScreenCells, ' '));
-    EXPECT_EQ(terminal.cursorRow(), 0);
-    EXPECT_EQ(terminal.cursorColumn(), 0);
-}
-
 // The last cell is never written: it keeps what the terminal had there.
 // A frame is one write, a synchronized update, and one with nothing new in
 // it is the two markers alone.
@@ -89,53 +74,6 @@ TEST_F(Console, AFrameFillsAllButTheLastCellInOneWriteAndAnUnchangedOneSendsNoth
     screen = patternedFrame();
     presentFrame(screen);
     EXPECT_EQ(sinkBytes, kEmptyFrame);
-}
-
-// Frames that change a little, a lot, or all over, with shades (three bytes
-// each in UTF-8) and single changed cells between unchanged ones: after each
-// frame the terminal shows exactly what a full repaint of it shows, on a
-// UTF-8 terminal and on another, 80 columns wide or wider.
-TEST_F(Console, EveryFrameShowsWhatAFullRepaintOfItShows)
-{
-    std::mt19937 random(17);
-    const uint8_t palette[] = {' ', ' ', ' ', '.', 'o', 'I', 176, 177, 178};
-    for (const auto& [utf8, columns] : {std::pair{true, 80}, std::pair{false, 80}, std::pair{true, 120}}) {
-        SCOPED_TRACE(std::string(utf8 ? "utf-8, " : "raw, ") + std::to_string(columns) + " columns");
-        sinkUtf8 = utf8;
-        sinkColumns = columns;
-        resetSink();
-        clearConsole();
-        VtermScreen terminal(30, columns, utf8);
-        ScreenBuffer screen;
-        blankScreen(screen);
-        ScreenBuffer previous = screen;
-        for (int frame = 0; frame < 300; ++frame) {
-            const int changes = frame % 10 == 0 ? kScreenCells : static_cast<int>(random() % 200);
-            screen = previous;
-            for (int i = 0; i < changes; ++i) {
-                const int cell = static_cast<int>(random() % kScreenCells);
-                const int length = 1 + static_cast<int>(random() % 12);
-                for (int c = cell; c < cell + length && c < kScreenCells; ++c)
-                    screen.cells[c] = palette[random() % sizeof palette];
-            }
-            previous = screen;
-            const std::string expected = withLastCellBlank(screen);
-            resetSink();
-            presentFrame(screen);
-            terminal.feed(sinkBytes);
-            VtermScreen repainted(30, columns, utf8);
-            resetSink();
-            sinkRepaintPending = true;
-            ScreenBuffer again = previous;
-            presentFrame(again);
-            repainted.feed(sinkBytes);
-            ASSERT_EQ(terminal.wholeScreen(), repainted.wholeScreen()) << "frame " << frame;
-            if (utf8) {
-                ASSERT_EQ(terminal.picture(), expected) << "frame " << frame;
-            }
-            ASSERT_EQ(terminal.scrolledLines, 0);
-        }
-    }
 }
 
 // What a non-UTF-8 terminal shows for one byte sent as it is.

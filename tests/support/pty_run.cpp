@@ -225,23 +225,21 @@ void takeReports(int fd, PtyRun& run, pid_t& program, bool& ended)
 
 }  // namespace
 
-int countWrites(const std::string& output)
+std::vector<size_t> writeStarts(const std::string& output)
 {
-    int count = 0;
+    std::vector<size_t> starts;
     for (size_t at = output.find(kSyncBegin); at != std::string::npos; at = output.find(kSyncBegin, at + 1))
-        ++count;
-    return count;
+        starts.push_back(at);
+    return starts;
 }
 
 std::vector<std::string> splitWrites(const std::string& output)
 {
+    std::vector<size_t> starts = writeStarts(output);
     std::vector<std::string> writes;
-    size_t at = output.find(kSyncBegin);
-    while (at != std::string::npos) {
-        size_t next = output.find(kSyncBegin, at + 1);
-        writes.push_back(output.substr(at, next == std::string::npos ? std::string::npos : next - at));
-        at = next;
-    }
+    starts.push_back(output.size());
+    for (size_t i = 0; i + 1 < starts.size(); ++i)
+        writes.push_back(output.substr(starts[i], starts[i + 1] - starts[i]));
     return writes;
 }
 

@@ -62,5 +62,7 @@ PtyRun runInPty(const std::string& program, const std::string& directory, const 
 // The synchronized writes of a run's output, each up to the next.
 std::vector<std::string> splitWrites(const std::string& output);
 
-// How many synchronized writes (frames) a run's output holds.
-int countWrites(const std::string& output);
+// Where each synchronized write (each frame) of a run's output begins.
+std::vector<size_t> writeStarts(const std::string& output);
+
+inline int countWrites(const std::string& output) { return static_cast<int>(writeStarts(output).size()); }
