@@ -28,13 +28,10 @@ namespace {
 constexpr int kRows = 25;
 constexpr int kIntroFrames = 100;
 
-// A picture: the 24 x 80 frame and the 25th row below it, as code page 437 bytes.
-struct Picture {
-    std::string frame;
-    std::string below;
-};
-
-Picture pictureOf(const VtermScreen& terminal) { return {terminal.picture(), terminal.cells(24)}; }
+// Pictures are whole screens of 25 x 80 cells, as code page 437 bytes: the
+// frame and the row below it, which must stay blank.
+const std::string kBlankRow(80, ' ');
+std::string rowBelow(const std::string& picture) { return picture.substr(24 * 80); }
 
 // The intro's frames as the portable code puts them on a POSIX terminal. The
 // name moves on from where it stopped, so they are drawn once per process.
@@ -53,7 +50,7 @@ const std::vector<std::string>& posixIntroFrames()
             presentFrame(screen);
             terminal.feed(sinkBytes);
             resetSink();
-            drawn.push_back(terminal.picture());
+            drawn.push_back(terminal.wholeScreen());
         }
         return drawn;
     }();
@@ -62,16 +59,15 @@ const std::vector<std::string>& posixIntroFrames()
 
 // Every picture the terminal showed, read after each control sequence and
 // once at the end, each one only once in a row.
-std::vector<Picture> picturesOf(const std::string& output)
+std::vector<std::string> picturesOf(const std::string& output)
 {
-    std::vector<Picture> pictures;
+    std::vector<std::string> pictures;
     VtermScreen terminal(kRows, 80);
     for (size_t at = 0; at < output.size();) {
         const size_t next = std::min(output.find('\x1b', at + 1), output.size());
         terminal.feed(output.substr(at, next - at));
-        Picture picture = pictureOf(terminal);
-        if (pictures.empty() || picture.frame != pictures.back().frame || picture.below != pictures.back().below)
-            pictures.push_back(std::move(picture));
+        if (pictures.empty() || terminal.wholeScreen() != pictures.back())
+            pictures.push_back(terminal.wholeScreen());
         at = next;
     }
     return pictures;
@@ -94,16 +90,16 @@ bool between(const std::string& picture, const std::string& from, const std::str
     return true;
 }
 
-IntroShown introShown(const std::vector<Picture>& pictures, const std::vector<std::string>& intro)
+IntroShown introShown(const std::vector<std::string>& pictures, const std::vector<std::string>& intro)
 {
     IntroShown shown;
-    const std::string blank(24 * 80, ' ');
+    const std::string blank(kRows * 80, ' ');
     size_t next = 0;
     std::vector<const std::string*> onTheWay;
-    for (const Picture& picture : pictures) {
-        auto found = std::find(intro.begin() + next, intro.end(), picture.frame);
+    for (const std::string& picture : pictures) {
+        auto found = std::find(intro.begin() + next, intro.end(), picture);
         if (found == intro.end()) {
-            onTheWay.push_back(&picture.frame);
+            onTheWay.push_back(&picture);
             continue;
         }
         const std::string& from = next == 0 ? blank : intro[next - 1];
@@ -154,10 +150,10 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     EXPECT_EQ(run.errors, "");
     expectConsoleGivenBack(run);
 
-    const std::vector<Picture> pictures = picturesOf(run.output);
+    const std::vector<std::string> pictures = picturesOf(run.output);
     ASSERT_GT(pictures.size(), 50u);
     for (size_t i = 0; i < pictures.size(); ++i)
-        ASSERT_EQ(pictures[i].below, std::string(80, ' ')) << "something below the picture, picture " << i;
+        ASSERT_EQ(rowBelow(pictures[i]), kBlankRow) << "something below the picture, picture " << i;
 
     const std::vector<std::string>& intro = posixIntroFrames();
     const IntroShown shown = introShown(pictures, intro);
@@ -169,8 +165,8 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     // The ball on its dotted field, the helix's shades, the greeting's
     // letters (of '$') under the name; the logo is none of them.
     int greeting = 0, ball = 0, helix = 0;
-    for (const Picture& picture : pictures) {
-        const ShownScene scene = sceneShown(picture.frame);
+    for (const std::string& picture : pictures) {
+        const ShownScene scene = sceneShown(picture);
         greeting += scene == ShownScene::kGreeting;
         ball += scene == ShownScene::kBall;
         helix += scene == ShownScene::kHelix;
@@ -180,7 +176,7 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     EXPECT_GT(ball, 3);
     EXPECT_GT(helix, 10);
 
-    EXPECT_EQ(pictures.back().frame, logoPicture()) << "the closing logo, as on POSIX";
+    EXPECT_EQ(pictures.back(), logoPicture() + kBlankRow) << "the closing logo, as on POSIX";
 }
 
 // Without its song or with a broken one: status 1 and nothing said, the
@@ -195,10 +191,9 @@ TEST_F(WineShow, WithoutAPlayableSongItEndsWithStatus1AfterTheIntro)
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_EQ(run.errors, "");
         expectConsoleGivenBack(run);
-        const std::vector<Picture> pictures = picturesOf(run.output);
+        const std::vector<std::string> pictures = picturesOf(run.output);
         ASSERT_FALSE(pictures.empty());
-        EXPECT_EQ(pictures.back().frame, posixIntroFrames().back()) << "the last intro frame stays";
-        EXPECT_EQ(pictures.back().below, std::string(80, ' '));
+        EXPECT_EQ(pictures.back(), posixIntroFrames().back()) << "the last intro frame stays, nothing below it";
     }
 }
 
@@ -212,10 +207,10 @@ TEST_F(WineShow, CtrlCGivesTheConsoleBackAndEndsTheProgram)
     EXPECT_EQ(run.exitStatus, 0x3A);
     EXPECT_EQ(run.errors, "");
     expectConsoleGivenBack(run);
-    const std::vector<Picture> pictures = picturesOf(run.output);
+    const std::vector<std::string> pictures = picturesOf(run.output);
     ASSERT_FALSE(pictures.empty());
-    EXPECT_NE(pictures.back().frame, logoPicture()) << "ended before the logo";
-    EXPECT_EQ(pictures.back().below, std::string(80, ' '));
+    EXPECT_NE(pictures.back(), logoPicture() + kBlankRow) << "ended before the logo";
+    EXPECT_EQ(rowBelow(pictures.back()), kBlankRow);
 }
 
 }  // namespace
