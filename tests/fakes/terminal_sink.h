@@ -15,8 +15,6 @@ extern int sinkRows;                    // the terminal's size
 extern int sinkColumns;
 extern bool sinkRepaintPending;         // what terminalNeedsRepaint answers once
 extern bool sinkRepaintAlways;          // ... or for every frame
-extern int sinkStarts;                  // calls of terminalStart
-extern int sinkEnds;                    // calls of terminalEnd
 
 // Empties the sink and the counters (the terminal's size and character set
 // stay).

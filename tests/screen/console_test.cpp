@@ -133,38 +133,23 @@ TEST_F(Console, NoCellCanReachTheTerminalAsAControlCode)
 // the frame stands in the top-left corner and nothing else shows.
 TEST_F(Console, ARepaintAfterAStopAResizeOrADamagedFrameLeavesNothingButTheFrame)
 {
-    struct Damage {
-        const char* what;
-        int rows;
-        int columns;
-        std::string bytes;
-    };
-    const Damage damages[] = {
-        {"stop", 24, 80, "[1]+  Stopped   ./textdemo\r\n$ fg\r\n\x1b[24;80HZ"},
-        {"resize", 40, 120, "\x1b[30;100Hmoved\x1b[3;90Hpicture\x1b[24;80HZ"},
-        {"damaged frame", 24, 80, "\x1b[5;7Hhalf a frame\x1b[?2026h\x1b[12;40H"},
-    };
-    for (const Damage& damage : damages) {
-        SCOPED_TRACE(damage.what);
-        resetSink();
-        clearConsole();
-        VtermScreen terminal(24, 80);
-        ScreenBuffer screen = patternedFrame();
-        const std::string frame = withLastCellBlank(screen);
-        presentFrame(screen);
-        terminal.feed(sinkBytes);
-        terminal.resize(damage.rows, damage.columns);
-        sinkColumns = damage.columns;
-        sinkRows = damage.rows;
-        terminal.feed(damage.bytes);
+    VtermScreen terminal(24, 80);
+    ScreenBuffer screen = patternedFrame();
+    const std::string frame = withLastCellBlank(screen);
+    presentFrame(screen);
+    terminal.feed(sinkBytes);
+    terminal.feed("[1]+  Stopped   ./textdemo\r\n$ fg\r\n\x1b[24;80HZ");
+    terminal.resize(40, 120);
+    sinkRows = 40;
+    sinkColumns = 120;
+    terminal.feed("\x1b[30;100Hmoved\x1b[3;90Hpicture\x1b[5;7Hhalf a frame\x1b[?2026h\x1b[12;40H");
 
-        resetSink();
-        sinkRepaintPending = true;
-        screen = patternedFrame();
-        presentFrame(screen);
-        terminal.feed(sinkBytes);
-        EXPECT_EQ(terminal.wholeScreen(), screenWith(frame, damage.rows, damage.columns));
-    }
+    resetSink();
+    sinkRepaintPending = true;
+    screen = patternedFrame();
+    presentFrame(screen);
+    terminal.feed(sinkBytes);
+    EXPECT_EQ(terminal.wholeScreen(), screenWith(frame, 40, 120));
 }
 
 // Narrower and lower than the picture: the top-left part shows as it
