@@ -3,23 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace {
 constexpr uint8_t kDarkShade = 178;
-constexpr char kMediumShade = '\xb1';
-}
 
-ShownScene sceneShown(const std::string& picture)
-{
-    if (picture.find('8') != std::string::npos)
-        return ShownScene::kOther;
-    if (std::count(picture.begin(), picture.end(), '.') > 1000)
-        return ShownScene::kBall;
-    if (picture.find(kMediumShade) != std::string::npos)
-        return ShownScene::kHelix;
-    if (picture.find("tarvonik") != std::string::npos && picture.find('$') != std::string::npos)
-        return ShownScene::kGreeting;
-    return ShownScene::kOther;
-}
+bool showsTheBall(const std::string& picture) { return std::count(picture.begin(), picture.end(), '.') > 1000; }
 
 int helixCore(const std::string& picture)
 {
@@ -48,7 +34,7 @@ std::vector<size_t> sceneCuts(const std::vector<std::string>& pictures)
         const int core = helixCore(picture);
         bool cut = false;
         switch (cuts.size()) {
-        case 0: cut = std::count(picture.begin(), picture.end(), '.') > 1000; break;
+        case 0: cut = showsTheBall(picture); break;
         case 1: cut = core >= 0; break;
         case 2: cut = core > 10; break;
         case 3: cut = core >= 0 && core < lastCore; break;

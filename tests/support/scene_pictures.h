@@ -12,12 +12,8 @@
 // -1 when no column does.
 int helixCore(const std::string& picture);
 
-enum class ShownScene { kGreeting, kBall, kHelix, kOther };
-
-// The scene a picture shows at a glance: the ball's dotted field, the helix's
-// medium shades, the greeting's banner letters ('$') under the name. The
-// closing logo (its '8's) is none of them.
-ShownScene sceneShown(const std::string& picture);
+// Whether a picture shows the ball's dotted field.
+bool showsTheBall(const std::string& picture);
 
 // Where the five scenes end in a run's pictures: the first picture of the
 // ball (the dotted field), of the helix, of the credits (the helix leaves
