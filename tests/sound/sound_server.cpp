@@ -1,6 +1,7 @@
 #include "tests/sound/sound_server.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -154,6 +155,10 @@ bool startRecording(const SoundServer&, Recording& recording)
         dup2(channel[1], STDOUT_FILENO);
         close(channel[0]);
         close(channel[1]);
+        // Reads every few milliseconds must not wait behind a busy machine:
+        // a real-time priority, where the system grants one.
+        const sched_param priority = {sched_get_priority_min(SCHED_FIFO)};
+        sched_setscheduler(0, SCHED_FIFO, &priority);
         execlp("parec", "parec", (std::string("--device=") + kSink + ".monitor").c_str(), "--raw",
                "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=5",
                static_cast<char*>(nullptr));
