@@ -60,8 +60,8 @@ void BM_HeardShow(benchmark::State& state)
     state.counters["gaps"] = heard.gaps;
     state.counters["correlation"] = heard.correlation;
     state.counters["exit_dbfs"] = heard.exitLevelDb;
-    state.counters["cpu_percent"] = 100 * run.cpuSeconds / run.wallSeconds;
-    state.counters["exit_status"] = run.exitStatus;
+    state.counters["cpu_percent"] = 100 * run.shown.cpuSeconds / run.wallSeconds;
+    state.counters["exit_status"] = run.shown.exitStatus;
     for (size_t cut = 0; cut < heard.cutErrorsMs.size(); ++cut)
         state.counters["cut" + std::to_string(cut + 1) + "_ms"] = heard.cutErrorsMs[cut];
 }

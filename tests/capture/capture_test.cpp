@@ -12,8 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <libopenmpt/libopenmpt.hpp>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,13 +22,12 @@ extern "C" {
 }
 
 #include "demo/show.h"
-#include "music/module_file.h"
-#include "music/song_render.h"
 #include "platform/capture/console_font.h"
 #include "platform/posix/cell_encoding.h"
 #include "platform/terminal.h"
 #include "tests/fakes/scripted_clock.h"
 #include "tests/support/scene_pictures.h"
+#include "tests/support/song_alignment.h"
 
 namespace {
 
@@ -41,14 +38,10 @@ struct Frame {
     int64_t ms;
     std::string cells;  // kCells code page 437 bytes
 };
-struct RowStart {
-    int64_t frame;
-    SongRow row;
-};
 
 // The reference run: the schedule on the scripted clock, hearing the song as libopenmpt renders it.
-std::vector<RowStart> rowStarts;  // in render frames
-int64_t songOffset = 0;           // where render frame 0 lies on the video's sound track
+RenderedSong song;
+int64_t songOffset = 0;          // where render frame 0 lies on the video's sound track
 uint32_t showStartTicks = 0;
 std::string grid(kCells, ' ');
 std::vector<Frame> referenceFrames;
@@ -60,9 +53,9 @@ int64_t referenceMs() { return static_cast<int64_t>(scriptedTicks - showStartTic
 SongRow heardRow()
 {
     const int64_t frame = (referenceMs() + pictureLeadMs) * kSampleRate / 1000 - songOffset;
-    auto after = std::upper_bound(rowStarts.begin(), rowStarts.end(), frame,
+    auto after = std::upper_bound(song.rowStarts.begin(), song.rowStarts.end(), frame,
                                   [](int64_t f, const RowStart& start) { return f < start.frame; });
-    return after == rowStarts.begin() ? SongRow{0, 0} : std::prev(after)->row;
+    return after == song.rowStarts.begin() ? SongRow{0, 0} : std::prev(after)->row;
 }
 
 }  // namespace
@@ -249,60 +242,12 @@ bool readFontGlyphs(const std::string& file, ConsoleFont& font)
     return true;
 }
 
-// The song as libopenmpt renders it, its row starts into rowStarts.
-std::vector<float> renderSong(const char* path)
-{
-    std::ostringstream log;
-    std::unique_ptr<openmpt::module> module = loadModule(path, log);
-    SongRender render{module.get()};
-    SongPosition position;
-    std::vector<float> sound;
-    int16_t chunk[2 * 4096];
-    for (int64_t kept = 0; !render.ended;) {
-        renderSong(render, position, chunk, 4096);
-        for (int16_t sample : chunk)
-            sound.push_back(sample / 32768.0f);
-        for (RowStart start; recordedRowStart(position, kept, start.frame, start.row); ++kept)
-            rowStarts.push_back(start);
-    }
-    return sound;
-}
-
-double correlation(const std::vector<float>& track, const std::vector<float>& song, int64_t offset, int64_t frames)
-{
-    double st = 0, ss = 0, tt = 0;
-    for (int64_t i = 0; i < 2 * frames; ++i) {
-        const double t = track[2 * offset + i], s = song[i];
-        st += s * t;
-        ss += s * s;
-        tt += t * t;
-    }
-    return st / std::sqrt(ss * tt + 1e-30);
-}
-
-// Where the song starts on the track: near where their first loud samples put it, the offset at which a
-// second of the song matches best.
-int64_t findSongOffset(const std::vector<float>& track, const std::vector<float>& song)
-{
-    auto onset = [](const std::vector<float>& sound) {
-        auto loud = std::find_if(sound.begin(), sound.end(), [](float s) { return std::fabs(s) >= 0.03f; });
-        return (loud - sound.begin()) / 2;
-    };
-    const int64_t guess = onset(track) - onset(song);
-    int64_t best = guess;
-    double bestScore = -2;
-    for (int64_t offset = std::max<int64_t>(0, guess - 1500); offset <= guess + 1500; ++offset)
-        if (const double score = correlation(track, song, offset, kSampleRate); score > bestScore)
-            bestScore = score, best = offset;
-    return best;
-}
-
 class Capture : public ::testing::Test {
 protected:
     static inline std::string folder;
     static inline CaptureRun run;
     static inline ConsoleFont font;
-    static inline std::vector<float> song, sound;  // libopenmpt's render, the video's track
+    static inline std::vector<float> sound;         // the video's track
     static inline std::vector<Frame> frames;        // the video's
     static inline double meanLuma[2];               // dark, lit
 
@@ -314,10 +259,10 @@ protected:
         ConsoleFont chosen;
         ASSERT_TRUE(loadConsoleFont(kConsoleFontFolder, chosen, error)) << error;
         ASSERT_TRUE(readFontGlyphs(chosen.file, font)) << chosen.file;
-        song = renderSong(SHOW_MODULE_PATH);
+        song = renderWholeSong(SHOW_MODULE_PATH);
         decodeVideo(folder + "/show.mp4", font, sound, frames, meanLuma);
-        ASSERT_GT(sound.size(), song.size() / 2);
-        songOffset = findSongOffset(sound, song);
+        ASSERT_GT(sound.size(), song.sound.size() / 2);
+        songOffset = findSongOffset(sound, song.sound);
         for (const Frame& frame : frames)
             videoFrameMs.push_back(frame.ms);
         scriptedStep = 0;
@@ -363,8 +308,7 @@ TEST_F(Capture, TheSoundIsTheSongAsLibopenmptRendersIt)
     ASSERT_GT(referenceFrames.size(), 100u);
     // Up to the logo: the fade under it is the show's, not the song's.
     const int64_t logoMs = referenceFrames[referenceFrames.size() - 100].ms;
-    const int64_t heard = std::min<int64_t>(logoMs * kSampleRate / 1000 - songOffset, song.size() / 2);
-    EXPECT_GE(correlation(sound, song, songOffset, heard), 0.99);
+    EXPECT_GE(correlation(sound, song.sound, songOffset, 0, logoMs * kSampleRate / 1000 - songOffset), 0.99);
     // The song starts after the three seconds of the silent intro.
     EXPECT_GT(songOffset, 3 * kSampleRate);
     EXPECT_LT(songOffset, 3 * kSampleRate + kSampleRate / 4);
@@ -373,24 +317,19 @@ TEST_F(Capture, TheSoundIsTheSongAsLibopenmptRendersIt)
 // Each scene cut as the pictures show it, within 2 ms (and a frame) of its order change on the sound track.
 TEST_F(Capture, EverySceneCutIsWithinAFrameOfItsOrderChange)
 {
-    auto songMs = [](int32_t order, int32_t row) {
-        for (const RowStart& start : rowStarts)
-            if (start.row.order > order || (start.row.order == order && start.row.row >= row))
-                return static_cast<double>(start.frame + songOffset) * 1000 / kSampleRate;
-        return -1.0;
-    };
-    const double changes[] = {songMs(2, 0), songMs(4, 0), songMs(6, 0), songMs(8, 0),
-                              std::min(songMs(11, 85), songMs(12, 0))};
+    const std::vector<int64_t> changes = sceneEndFrames(song.rowStarts);
     std::vector<std::string> pictures;
     for (const Frame& frame : frames)
         pictures.push_back(frame.cells.substr(0, 24 * 80));
     const std::vector<size_t> cuts = sceneCuts(pictures);
     ASSERT_EQ(cuts.size(), 5u);
+    ASSERT_EQ(changes.size(), 5u);
     for (size_t scene = 0; scene < 5; ++scene) {
         ASSERT_GT(cuts[scene], 0u);
         const int64_t ms = frames[cuts[scene]].ms, frameMs = ms - frames[cuts[scene] - 1].ms;
-        EXPECT_LE(std::fabs(ms - changes[scene]), std::min<double>(frameMs, 2))
-            << "cut " << scene + 1 << " at " << ms << " ms, its order change at " << changes[scene] << " ms";
+        const double changeMs = (changes[scene] + songOffset) * 1000.0 / kSampleRate;
+        EXPECT_LE(std::fabs(ms - changeMs), std::min<double>(frameMs, 2))
+            << "cut " << scene + 1 << " at " << ms << " ms, its order change at " << changeMs << " ms";
     }
 }
 

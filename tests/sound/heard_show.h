@@ -4,25 +4,20 @@
 // screen, when the song's order change under it is heard, whether the sound
 // is the song whole, and what else reached the terminal.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "tests/sound/sound_server.h"
+#include "tests/support/pty_run.h"
 
 struct ShowRun {
-    std::string output;                // everything the terminal received (standard error included)
-    std::vector<int64_t> writeNanos;   // when each synchronized write arrived
-    int64_t exitNanos = 0;
-    int exitStatus = -1;
-    double cpuSeconds = 0;             // user and system time of the whole run
+    PtyRun shown;  // standard error on the terminal too
     double wallSeconds = 0;
     Recording recording;
 };
 
-// Runs `program` in `folder` (which holds qk17.xm) on an 80 x 25 UTF-8
-// pseudo-terminal whose standard error is the terminal too, recording the
-// server's sink meanwhile. Gives up after timeoutSeconds.
+// Runs `program` in `folder` (which holds qk17.xm) on an 80 x 25 pseudo-terminal,
+// recording the server's sink meanwhile. Gives up after timeoutSeconds.
 void runShow(const SoundServer& server, const std::string& program, const std::string& folder,
              int timeoutSeconds, ShowRun& run);
 
@@ -34,5 +29,5 @@ struct HeardFigures {
     std::string foreignText;           // what reached the terminal besides the show
 };
 
-// Compares a run with libopenmpt's render of the module it played.
+// Compares a run with the render of the module it played.
 HeardFigures measureShow(const ShowRun& run, const std::string& modulePath);

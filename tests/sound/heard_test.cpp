@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr double kFrameMs = 30;
-
 TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
 {
     SoundServer server;
@@ -29,23 +27,21 @@ TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
     stopSoundServer(server);
     std::filesystem::remove_all(folder);
 
-    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.shown.exitStatus, 0);
     ASSERT_GT(run.recording.samples.size(), 44100u * 2 * 10) << "the recording is too short";
     EXPECT_GE(heard.correlation, 0.99);
     EXPECT_EQ(heard.gaps, 0);
     for (size_t cut = 0; cut < heard.cutErrorsMs.size(); ++cut) {
-        double error = heard.cutErrorsMs[cut];
-        EXPECT_TRUE(std::abs(error) <= kFrameMs) << "scene " << cut + 1 << " ended " << error
-                                                 << " ms after its end was heard";
-        std::printf("scene %zu cut: picture %+.1f ms against the sound\n", cut + 1, error);
+        EXPECT_LE(std::abs(heard.cutErrorsMs[cut]), 30.0) << "scene " << cut + 1 << ": picture minus sound";
+        std::printf("scene %zu cut: picture %+.1f ms against the sound\n", cut + 1, heard.cutErrorsMs[cut]);
     }
     EXPECT_LT(heard.exitLevelDb, -50.0);
-    ASSERT_FALSE(run.writeNanos.empty());
-    const double endMs = (run.exitNanos - run.writeNanos.back()) / 1e6;
+    ASSERT_FALSE(run.shown.writeTimes.empty());
+    const double endMs = (run.shown.endedAt - run.shown.writeTimes.back()) * 1000;
     EXPECT_LE(endMs, 500.0) << "the program ended this long after its last logo frame";
     EXPECT_EQ(heard.foreignText, "");
     std::printf("correlation %.4f, %d gaps, exit level %.1f dBFS %.0f ms after the last logo frame, CPU %.2f s of %.1f s\n",
-                heard.correlation, heard.gaps, heard.exitLevelDb, endMs, run.cpuSeconds, run.wallSeconds);
+                heard.correlation, heard.gaps, heard.exitLevelDb, endMs, run.shown.cpuSeconds, run.wallSeconds);
 }
 
 }  // namespace

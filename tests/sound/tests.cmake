@@ -1,8 +1,7 @@
 # The real program through a sound server of the test's own (PulseAudio with
-# a null sink), recorded and compared with libopenmpt's render.
-add_library(heard_show STATIC sound/sound_server.cpp sound/heard_show.cpp)
-target_link_libraries(heard_show PUBLIC pty_run vterm_screen PkgConfig::OPENMPT util Threads::Threads)
-target_link_libraries(heard_show PRIVATE ${TEXTDEMO_PLATFORM})
+# a null sink), recorded and compared with the song's render.
+add_library(heard_show STATIC sound/sound_server.cpp sound/heard_show.cpp support/song_alignment.h)
+target_link_libraries(heard_show PUBLIC pty_run vterm_screen music_core util Threads::Threads)
 
 add_executable(heard_test sound/heard_test.cpp)
 target_link_libraries(heard_test PRIVATE heard_show GTest::gtest GTest::gtest_main)
