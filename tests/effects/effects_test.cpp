@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "effects/bouncing_ball.h"
@@ -18,6 +18,7 @@
 #include "screen/screen_buffer.h"
 #include "tests/fakes/fixed_calendar.h"
 #include "tests/fakes/terminal_sink.h"
+#include "tests/support/scene_pictures.h"
 #include "tests/support/vterm_screen.h"
 
 namespace {
@@ -31,65 +32,60 @@ std::string cellsOf(const ScreenBuffer& s) { return {reinterpret_cast<const char
 
 // Each row on a line of its own, so that a failed comparison shows a diff by row.
 std::string rowsOf(std::string s) { for (int r = 23; r > 0; --r) s.insert(r * 80, 1, '\n'); return s; }
-std::string rowsOf(const ScreenBuffer& screen) { return rowsOf(cellsOf(screen)); }
 
-// A picture centred on (row, column). Cell i of a picture row lands at index
-// row * 80 + column + i, so like a run it wraps across the side edges; '-'
-// leaves a cell as it was, and cells outside the buffer are left out.
-std::string withShape(std::string cells, int row, int column, const Picture& picture)
+// A picture centred on (row, column); 'l', 'm' and 'd' stand for the light,
+// medium and dark shades, '-' leaves a cell as it was. Cells outside the
+// buffer are left out; a line running past a side edge wraps into the next
+// row as a run does, or with `clip` is cut there.
+std::string withShape(std::string cells, int row, long column, const Picture& picture, bool clip = false)
 {
     row -= static_cast<int>(picture.size()) / 2;
     for (const std::string& line : picture) {
-        const int first = row++ * 80 + column - static_cast<int>(line.size()) / 2;
-        for (int i = 0; i < static_cast<int>(line.size()); ++i)
-            if (line[i] != '-' && first + i >= 0 && first + i < kScreenCells)
-                cells[first + i] = line[i];
+        long c = column - static_cast<long>(line.size()) / 2;
+        for (const char shown : line) {
+            const long cell = row * 80L + c;
+            const size_t shade = std::string_view("lmd").find(shown);
+            if (shown != '-' && cell >= 0 && cell < kScreenCells && (!clip || (c >= 0 && c < 80)))
+                cells[cell] = shade < 3 ? static_cast<char>(176 + shade) : shown;
+            ++c;
+        }
+        ++row;
     }
     return cells;
 }
 
-// The helix's slices, offsets -5..+5 from the core; 'l', 'm' and 'd' stand
-// for the light, medium and dark shades.
+// The helix's slices, offsets -5..+5 from the core.
 const char* const kSlices[13] = {"mmmmmImmmmm", "dmmmmImmmml", "-dmmmImmml-", "--dmmImml--", "---dmIml---",
                                  "----dIl----", "-----d-----", "----lId----", "---lmImd---", "--lmmImmd--",
                                  "-lmmmImmmd-", "lmmmmImmmmd", "mmmmmImmmmm"};
 
-// `cells` with the slice of each wrapped value drawn at `column` on rows 1
-// to 23 (none when there are no values), the cells past either end of a row
-// left out.
-std::string withHelix(std::string cells, long column, const std::vector<int>& wrapped)
-{
-    for (int row = 1; row <= static_cast<int>(wrapped.size()); ++row)
-        for (long i = 0, c = column - 5; i < 11; ++i, ++c)
-            if (const char s = kSlices[wrapped[row - 1]][i]; s != '-' && c >= 0 && c < 80)
-                cells[row * 80 + c] = s == 'I' ? 'I' : 176 + strchr("lmd", s) - "lmd";
-    return cells;
-}
-
 TEST(Helix, TurnsOnePhasePerCallAndLeavesOutWhatWouldLeaveARow)
 {
-    // Wrapped values of rows 1 to 23 at the phases checked cell by cell; the
-    // pictures also keep row 0 unwritten and give row 23 row 1's slice.
-    const std::map<int, std::vector<int>> kWrapped = {
-        {1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 0}},
-        {2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 11, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 1}},
-        {30, {10, 11, 12, 0, 1, 3, 4, 5, 7, 8, 10, 9, 11, 12, 0, 1, 3, 4, 5, 7, 8, 10, 10}},
-        {43, {3, 4, 5, 7, 8, 9, 11, 12, 0, 1, 3, 2, 4, 5, 7, 8, 9, 11, 12, 0, 1, 3, 3}}, {44, {}}, {45, {}},
-    };
+    // The wrapped values of rows 1 to 23 at the phases checked cell by cell;
+    // the pictures also keep row 0 unwritten and give row 23 row 1's slice.
     // The core stands in column 40 but at phases 30 and 43, near either end
     // of the rows, where the widest slices lose the cells past the ends, and
     // at 44 and 45, as far out as it goes, where nothing is drawn.
-    const std::map<int, long> kColumns = {{30, 2}, {43, 77}, {44, INT32_MIN}, {45, INT32_MAX}};
+    const struct { int phase; long column; std::vector<int> wrapped; } checked[] = {
+        {1, 40, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 0}},
+        {2, 40, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 11, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 1}},
+        {30, 2, {10, 11, 12, 0, 1, 3, 4, 5, 7, 8, 10, 9, 11, 12, 0, 1, 3, 4, 5, 7, 8, 10, 10}},
+        {43, 77, {3, 4, 5, 7, 8, 9, 11, 12, 0, 1, 3, 2, 4, 5, 7, 8, 9, 11, 12, 0, 1, 3, 3}},
+        {44, INT32_MIN, {}}, {45, INT32_MAX, {}},
+    };
     ScreenBuffer screen;
-    for (int phase = 1; phase <= 45; ++phase) {
-        const long column = kColumns.count(phase) ? kColumns.at(phase) : 40;
+    int drawn = 0;
+    for (const auto& [phase, column, wrapped] : checked) {
+        while (++drawn < phase)
+            drawHelix(screen, 40);
         // Phase 2 draws over phase 1, as a second call before a presentation does.
         const std::string under = phase == 2 ? cellsOf(screen) : kField;
         under.copy(reinterpret_cast<char*>(screen.cells), kScreenCells);
         drawHelix(screen, static_cast<int32_t>(column));
-        if (!kWrapped.count(phase))
-            continue;
-        EXPECT_EQ(rowsOf(screen), rowsOf(withHelix(under, column, kWrapped.at(phase)))) << "phase " << phase;
+        Picture slices;  // rows 1 to 23, centred on row 12
+        for (int value : wrapped)
+            slices.push_back(kSlices[value]);
+        EXPECT_EQ(rowsOf(cellsOf(screen)), rowsOf(withShape(under, 12, column, slices, true))) << "phase " << phase;
     }
 }
 
@@ -127,7 +123,7 @@ TEST(BouncingBall, FollowsItsPathOnTheDottedFieldFromTheFirstStep)
             drawBouncingBall(g.screen);
             ASSERT_EQ(std::count(bytes, bytes + sizeof g, 0), 400) << "written outside at step " << step + 1;
         }
-        EXPECT_EQ(rowsOf(g.screen), rowsOf(withShape(kField, c.row, c.column, c.shape))) << "step " << c.step;
+        EXPECT_EQ(rowsOf(cellsOf(g.screen)), rowsOf(withShape(kField, c.row, c.column, c.shape))) << "step " << c.step;
     }
 }
 
@@ -155,7 +151,7 @@ TEST(Bursts, CollapseStageByStageAndRestartOnlyOnATriggerOfOne)
         fixedSeconds = call.seconds;
         kField.copy(reinterpret_cast<char*>(screen.cells), kScreenCells);
         drawBurst(screen, call.trigger);
-        ASSERT_EQ(rowsOf(screen), rowsOf(withShape(kField, call.row, call.column, stages[call.stage])))
+        ASSERT_EQ(rowsOf(cellsOf(screen)), rowsOf(withShape(kField, call.row, call.column, stages[call.stage])))
             << "call " << &call - calls + 1;
     }
 }
@@ -166,9 +162,7 @@ TEST(Bursts, CollapseStageByStageAndRestartOnlyOnATriggerOfOne)
 // cells. The frames after it send nothing new.
 TEST(ClosingLogo, EachFrameFillsTheTopLeft80By24Cells)
 {
-    setupLogoLines();
-    for (int line = 0; line < kLogoLines; ++line)
-        ASSERT_EQ(strlen(logoLines[line]), 80u) << "line " << line + 1;
+    const std::string logo = logoPicture();  // also sets up logoLines
     for (const auto& [rows, columns] : {std::pair{24, 80}, std::pair{30, 120}}) {
         VtermScreen terminal(rows, columns);
         resetSink();
@@ -181,13 +175,8 @@ TEST(ClosingLogo, EachFrameFillsTheTopLeft80By24Cells)
         drawClosingLogo(logoLines);
         terminal.feed(sinkBytes);
         EXPECT_EQ(sinkWrites.size(), 1u);
-        for (int row = 0; row < rows; ++row) {
-            std::string expected = row < 24 ? logoLines[row] : "";
-            expected.resize(columns, ' ');
-            EXPECT_EQ(terminal.cells(row, columns), expected) << columns << " columns, row " << row + 1;
-        }
+        EXPECT_EQ(terminal.wholeScreen(), screenWith(logo, rows, columns)) << columns << " columns";
         EXPECT_EQ(terminal.scrolledLines, 0);
-        // The picture stays: every later logo frame is empty.
         resetSink();
         drawClosingLogo(logoLines);
         EXPECT_EQ(sinkBytes, "\x1b[?2026h\x1b[?2026l");
