@@ -28,6 +28,7 @@ extern "C" {
 #include "tests/fakes/scripted_clock.h"
 #include "tests/support/scene_pictures.h"
 #include "tests/support/song_alignment.h"
+#include "tests/support/song_folder.h"
 
 namespace {
 
@@ -93,20 +94,6 @@ int32_t notePictureShown(uint32_t frameMs)
 int64_t calendarSeconds() { return referenceMs() / 1000; }
 
 namespace {
-
-// A folder of its own holding the show's song, the fast one, a broken one or none.
-std::string makeFolder(const std::string& song)
-{
-    char name[] = "/tmp/textdemo-capture-XXXXXX";
-    const std::string folder = mkdtemp(name) ? name : "/tmp";
-    if (song == "show")
-        std::filesystem::copy_file(SHOW_MODULE_PATH, folder + "/qk17.xm");
-    else if (song == "fast")
-        EXPECT_EQ(system((std::string(MAKE_MODULE_BINARY) + " --fast " + folder + "/qk17.xm").c_str()), 0);
-    else if (song == "broken")
-        std::ofstream(folder + "/qk17.xm") << "Extended Module: not really one";
-    return folder;
-}
 
 struct CaptureRun {
     int status;
@@ -253,7 +240,7 @@ protected:
 
     static void SetUpTestSuite()
     {
-        folder = makeFolder("show");
+        folder = folderWith(Song::show);
         run = runCapture(folder, "show.mp4");
         std::string error;
         ConsoleFont chosen;
@@ -336,20 +323,20 @@ TEST_F(Capture, EverySceneCutIsWithinAFrameOfItsOrderChange)
 // A failed run leaves nothing behind: no output, no temporary file. The file size limit fails it mid-write.
 TEST(CaptureFailure, EndsWithStatus1AndAMessageAndNoFile)
 {
-    const char* const cases[][3] = {
-        {"none", "out.mp4", ""},
-        {"broken", "out.mp4", ""},
-        {"fast", "out.mp4", "TEXTDEMO_CONSOLE_FONTS=/nonexistent"},
-        {"fast", "missing/out.mp4", ""},
-        {"fast", "qk17.xm/out.mp4", ""},
-        {"fast", "/dev/full", ""},
-        {"fast", "out.mp4", "ulimit -f 64 && trap '' XFSZ &&"},
+    const struct { Song song; const char* arguments; const char* setup; } cases[] = {
+        {Song::none, "out.mp4", ""},
+        {Song::broken, "out.mp4", ""},
+        {Song::fast, "out.mp4", "TEXTDEMO_CONSOLE_FONTS=/nonexistent"},
+        {Song::fast, "missing/out.mp4", ""},
+        {Song::fast, "qk17.xm/out.mp4", ""},
+        {Song::fast, "/dev/full", ""},
+        {Song::fast, "out.mp4", "ulimit -f 64 && trap '' XFSZ &&"},
     };
-    for (const auto& [songKind, arguments, setup] : cases) {
-        SCOPED_TRACE(std::string(songKind) + " song, " + setup + " " + arguments);
-        const std::string folder = makeFolder(songKind);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases + 1) + ": " + c.setup + " " + c.arguments);
+        const std::string folder = folderWith(c.song);
         const std::vector<std::string> before = filesIn(folder);
-        const CaptureRun failed = runCapture(folder, arguments, setup);
+        const CaptureRun failed = runCapture(folder, c.arguments, c.setup);
         EXPECT_EQ(failed.status, 1);
         EXPECT_NE(failed.errors.find("textdemo-capture: "), std::string::npos) << failed.errors;
         EXPECT_EQ(filesIn(folder), before);
@@ -360,7 +347,7 @@ TEST(CaptureFailure, EndsWithStatus1AndAMessageAndNoFile)
 
 TEST(CaptureStills, OnePicturePerSceneAndTheLogo)
 {
-    const std::string folder = makeFolder("fast");
+    const std::string folder = folderWith(Song::fast);
     const CaptureRun stills = runCapture(folder, "--stills pictures");
     EXPECT_EQ(stills.status, 0) << stills.errors;
     ASSERT_EQ(filesIn(folder + "/pictures"), (std::vector<std::string>{"1-greeting.png", "2-ball.png", "3-helix.png",

@@ -11,37 +11,20 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/pty_run.h"
 #include "tests/support/scene_pictures.h"
+#include "tests/support/song_folder.h"
 #include "tests/support/vterm_screen.h"
 
 namespace {
 
-constexpr char kSyncBegin[] = "\x1b[?2026h";
 // Every frame is one synchronized write; the first write of a run clears
 // the screen, then come the 100 intro frames.
 constexpr int kIntroWrites = 1 + 100;
 constexpr int kLogoFrames = 100;
-
-// An empty folder, one with a broken song, or one with a short version of
-// the song: all 13 orders in a few seconds.
-enum class Song { none, broken, shortened };
-
-std::string folderWith(Song song)
-{
-    char name[] = "/tmp/textdemo-run-XXXXXX";
-    const std::string folder = mkdtemp(name) ? name : "/tmp";
-    if (song == Song::broken)
-        std::ofstream(folder + "/qk17.xm") << "Extended Module: but nothing more";
-    if (song == Song::shortened) {
-        EXPECT_EQ(system((std::string(MAKE_MODULE_BINARY) + " --fast " + folder + "/qk17.xm").c_str()), 0);
-    }
-    return folder;
-}
 
 PtyOptions signalAfter(int writes, int signal)
 {
@@ -73,7 +56,7 @@ TEST(Run, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
 {
     PtyOptions options;
     options.rows = 25;
-    PtyRun run = runInPty(TEXTDEMO_BINARY, folderWith(Song::shortened), options);
+    PtyRun run = runInPty(TEXTDEMO_BINARY, folderWith(Song::fast), options);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.errors, "");
     expectTerminalGivenBack(run, 25);
@@ -133,7 +116,7 @@ TEST(Run, MemoryRunningOutDuringTheShowEndsWithTheMessageAndStatus1)
 #endif
     PtyOptions options;
     options.environment = {std::string("LD_PRELOAD=") + FAILING_NEW_LIBRARY, "TEXTDEMO_TEST_NO_MEMORY_AFTER_MS=2000"};
-    PtyRun run = runInPty(TEXTDEMO_BINARY, folderWith(Song::shortened), options);
+    PtyRun run = runInPty(TEXTDEMO_BINARY, folderWith(Song::fast), options);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.errors, "");
     EXPECT_GE(countWrites(run.output), 50) << "memory ran out before the show";

@@ -179,7 +179,7 @@ TEST(ClosingLogo, EachFrameFillsTheTopLeft80By24Cells)
         EXPECT_EQ(terminal.scrolledLines, 0);
         resetSink();
         drawClosingLogo(logoLines);
-        EXPECT_EQ(sinkBytes, "\x1b[?2026h\x1b[?2026l");
+        EXPECT_EQ(sinkBytes, kEmptyFrame);
     }
 }
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr char kEmptyFrame[] = "\x1b[?2026h\x1b[?2026l";
-
 // A frame whose every cell tells where it is: row letter, or a shade.
 ScreenBuffer patternedFrame()
 {
@@ -67,8 +65,8 @@ TEST_F(Console, AFrameFillsAllButTheLastCellInOneWriteAndAnUnchangedOneSendsNoth
     EXPECT_EQ(terminal.picture(), expected);
     EXPECT_EQ(terminal.scrolledLines, 0);
     ASSERT_EQ(sinkWrites.size(), 1u);
-    EXPECT_EQ(sinkBytes.rfind("\x1b[?2026h", 0), 0u);
-    EXPECT_EQ(sinkBytes.substr(sinkBytes.size() - 8), "\x1b[?2026l");
+    EXPECT_EQ(sinkBytes.rfind(kSyncBegin, 0), 0u);
+    EXPECT_EQ(sinkBytes.substr(sinkBytes.size() - 8), kSyncEnd);
 
     resetSink();
     screen = patternedFrame();

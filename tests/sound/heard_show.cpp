@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char kSyncBegin[] = "\x1b[?2026h";
-constexpr char kSyncEnd[] = "\x1b[?2026l";
 constexpr int kRows = 25;
 
 double rms(const std::vector<float>& samples, int64_t from, int64_t to)

@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <cmath>
 #include <filesystem>
 
 #include "tests/sound/heard_show.h"
+#include "tests/support/song_folder.h"
 
 namespace {
 
@@ -17,9 +16,7 @@ TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
 {
     SoundServer server;
     ASSERT_TRUE(startSoundServer(server)) << "the sound server did not start: " << server.failure;
-    char name[] = "/tmp/heard-show-XXXXXX";
-    const std::string folder = mkdtemp(name);
-    ASSERT_EQ(system((std::string(MAKE_MODULE_BINARY) + " --fast " + folder + "/qk17.xm").c_str()), 0);
+    const std::string folder = folderWith(Song::fast);
 
     ShowRun run;
     runShow(server, TEXTDEMO_BINARY, folder, 60, run);

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr char kSyncBegin[] = "\x1b[?2026h";
 constexpr double kKillGraceSeconds = 5;
 
 // What the shell tells the runner, one record at a time.
@@ -224,24 +223,6 @@ void takeReports(int fd, PtyRun& run, pid_t& program, bool& ended)
 }
 
 }  // namespace
-
-std::vector<size_t> writeStarts(const std::string& output)
-{
-    std::vector<size_t> starts;
-    for (size_t at = output.find(kSyncBegin); at != std::string::npos; at = output.find(kSyncBegin, at + 1))
-        starts.push_back(at);
-    return starts;
-}
-
-std::vector<std::string> splitWrites(const std::string& output)
-{
-    std::vector<size_t> starts = writeStarts(output);
-    std::vector<std::string> writes;
-    starts.push_back(output.size());
-    for (size_t i = 0; i + 1 < starts.size(); ++i)
-        writes.push_back(output.substr(starts[i], starts[i + 1] - starts[i]));
-    return writes;
-}
 
 PtyRun runInPty(const std::string& program, const std::string& directory, const PtyOptions& options)
 {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/frames.h"
+
 struct PtyResize {
     int afterWrites;  // once this many synchronized writes have arrived
     int rows;
@@ -59,10 +61,3 @@ struct PtyRun {
 // program) after options.timeoutSeconds.
 PtyRun runInPty(const std::string& program, const std::string& directory, const PtyOptions& options = {});
 
-// The synchronized writes of a run's output, each up to the next.
-std::vector<std::string> splitWrites(const std::string& output);
-
-// Where each synchronized write (each frame) of a run's output begins.
-std::vector<size_t> writeStarts(const std::string& output);
-
-inline int countWrites(const std::string& output) { return static_cast<int>(writeStarts(output).size()); }

@@ -48,8 +48,8 @@ VtermScreen::~VtermScreen() { vterm_free(vt); }
 void VtermScreen::feed(const std::string& bytes)
 {
     vterm_input_write(vt, bytes.data(), bytes.size());
-    const size_t begun = bytes.rfind("\x1b[?2026h");
-    const size_t ended = bytes.rfind("\x1b[?2026l");
+    const size_t begun = bytes.rfind(kSyncBegin);
+    const size_t ended = bytes.rfind(kSyncEnd);
     if (begun != std::string::npos || ended != std::string::npos)
         synchronizedUpdate = begun != std::string::npos && (ended == std::string::npos || begun > ended);
 }
@@ -108,16 +108,14 @@ int VtermScreen::cursorColumn() const
 
 std::vector<std::string> picturesAfterWrites(const std::string& output, int rows)
 {
-    static const std::string kSyncBegin = "\x1b[?2026h";
+    std::vector<size_t> starts = writeStarts(output);
+    starts.push_back(output.size());
     std::vector<std::string> pictures;
     VtermScreen terminal(rows, 80);
-    size_t at = output.find(kSyncBegin);
-    terminal.feed(output.substr(0, at));
-    while (at != std::string::npos) {
-        const size_t next = output.find(kSyncBegin, at + 1);
-        terminal.feed(output.substr(at, next == std::string::npos ? std::string::npos : next - at));
+    terminal.feed(output.substr(0, starts[0]));
+    for (size_t i = 0; i + 1 < starts.size(); ++i) {
+        terminal.feed(output.substr(starts[i], starts[i + 1] - starts[i]));
         pictures.push_back(terminal.picture());
-        at = next;
     }
     return pictures;
 }

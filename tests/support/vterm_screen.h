@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/frames.h"
+
 struct VTerm;
 struct VTermScreen;
 

@@ -33,14 +33,14 @@ static std::vector<uint8_t> fileBytes(const std::string& path)
 static std::vector<uint8_t> generate(const std::string& option)
 {
     const std::string path = "make_module_test_" + std::to_string(getpid()) + ".xm";
-    EXPECT_EQ(std::system(("'" MAKE_MODULE "' " + option + " " + path).c_str()), 0);
+    EXPECT_EQ(std::system(("'" MAKE_MODULE_BINARY "' " + option + " " + path).c_str()), 0);
     std::vector<uint8_t> bytes = fileBytes(path);
     unlink(path.c_str());
     return bytes;
 }
 
 // Loads a module as the demo does; libopenmpt must have nothing to say about it.
-static std::unique_ptr<module> load(const std::vector<uint8_t>& bytes = fileBytes(COMMITTED_MODULE))
+static std::unique_ptr<module> load(const std::vector<uint8_t>& bytes = fileBytes(SHOW_MODULE_PATH))
 {
     std::ostringstream log;
     auto song = std::make_unique<module>(bytes, log, std::map<std::string, std::string>{{"play.at_end", "stop"}});
@@ -81,7 +81,7 @@ static double peakDecibels(const std::vector<float>& out, double from, double to
 
 TEST(Generator, WritesTheCommittedModuleAgainByteForByte)
 {
-    EXPECT_TRUE(generate("") == fileBytes(COMMITTED_MODULE));
+    EXPECT_TRUE(generate("") == fileBytes(SHOW_MODULE_PATH));
 }
 
 TEST(Generator, TheFastSongPlaysEveryOrderInUnderTenSeconds)

@@ -6,11 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +16,7 @@
 #include "screen/screen_buffer.h"
 #include "tests/fakes/terminal_sink.h"
 #include "tests/support/scene_pictures.h"
+#include "tests/support/song_folder.h"
 #include "tests/support/vterm_screen.h"
 #include "tests/support/pty_run.h"
 #include "tests/windows/wine_prefix.h"
@@ -143,8 +141,7 @@ protected:
 
 TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
 {
-    const std::string command = std::string(MAKE_MODULE_BINARY) + " --fast qk17.xm";
-    ASSERT_EQ(system(("cd '" + prefix.runFolder + "' && " + command).c_str()), 0);
+    putSong(Song::fast, prefix.runFolder);
     PtyRun run = runShow();
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.errors, "");
@@ -177,7 +174,7 @@ TEST_F(WineShow, WithoutAPlayableSongItEndsWithStatus1AfterTheIntro)
     for (bool broken : {false, true}) {
         SCOPED_TRACE(broken ? "a broken song" : "no song");
         if (broken)
-            std::ofstream(prefix.runFolder + "/qk17.xm") << "Extended Module: but nothing more";
+            putSong(Song::broken, prefix.runFolder);
         const PtyRun run = runShow();
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_EQ(run.errors, "");
@@ -192,8 +189,7 @@ TEST_F(WineShow, WithoutAPlayableSongItEndsWithStatus1AfterTheIntro)
 // Wine gives the low byte of it to the shell.
 TEST_F(WineShow, CtrlCGivesTheConsoleBackAndEndsTheProgram)
 {
-    const std::string command = std::string(MAKE_MODULE_BINARY) + " --fast qk17.xm";
-    ASSERT_EQ(system(("cd '" + prefix.runFolder + "' && " + command).c_str()), 0);
+    putSong(Song::fast, prefix.runFolder);
     PtyRun run = runShow(5);
     EXPECT_EQ(run.exitStatus, 0x3A);
     EXPECT_EQ(run.errors, "");

@@ -6,11 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <cstdio>
 
 #include "tests/sound/heard_show.h"
+#include "tests/support/song_folder.h"
 #include "tests/windows/wine_prefix.h"
 
 namespace {
@@ -22,12 +21,11 @@ TEST(WineSound, TheSongIsHeardWholeThroughWaveOut)
     useSoundServer(server);
     WinePrefix prefix = makeWinePrefix();
     ASSERT_EQ(prefix.failure, "") << "Wine cannot start";
-    const std::string module = prefix.runFolder + "/qk17.xm";
-    ASSERT_EQ(system((std::string(MAKE_MODULE_BINARY) + " --fast " + module).c_str()), 0);
+    putSong(Song::fast, prefix.runFolder);
 
     ShowRun run;
     runShow(server, wineLauncher(prefix, TEXTDEMO_EXE), prefix.runFolder, 120, run);
-    const HeardFigures heard = measureShow(run, module);
+    const HeardFigures heard = measureShow(run, prefix.runFolder + "/qk17.xm");
     stopSoundServer(server);
     removeWinePrefix(prefix);
 

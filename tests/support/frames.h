@@ -1,0 +1,31 @@
+#pragma once
+// A program's output as frames: every frame is one synchronized update.
+
+#include <string>
+#include <vector>
+
+constexpr char kSyncBegin[] = "\x1b[?2026h";
+constexpr char kSyncEnd[] = "\x1b[?2026l";
+constexpr char kEmptyFrame[] = "\x1b[?2026h\x1b[?2026l";  // a frame with nothing new
+
+// Where each frame of an output begins.
+inline std::vector<size_t> writeStarts(const std::string& output)
+{
+    std::vector<size_t> starts;
+    for (size_t at = output.find(kSyncBegin); at != std::string::npos; at = output.find(kSyncBegin, at + 1))
+        starts.push_back(at);
+    return starts;
+}
+
+inline int countWrites(const std::string& output) { return static_cast<int>(writeStarts(output).size()); }
+
+// The frames of an output, each up to the next.
+inline std::vector<std::string> splitWrites(const std::string& output)
+{
+    std::vector<size_t> starts = writeStarts(output);
+    std::vector<std::string> writes;
+    starts.push_back(output.size());
+    for (size_t i = 0; i + 1 < starts.size(); ++i)
+        writes.push_back(output.substr(starts[i], starts[i + 1] - starts[i]));
+    return writes;
+}
