@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,25 +37,29 @@ struct Terminal {
     bool repaintEveryFrame = false;
 };
 
+// What a child's run sends before the bytes of its writes.
+struct RunCounts {
+    char module[16];   // the file the song was started from
+    int songStarts;
+    long shownFor30Ms;  // frames the music clock was told of, with each frame time
+    long shownFor24Ms;
+    size_t fades;
+    size_t fadeRequests[4];  // the writes made before each fade of the music
+};
+
 struct ScheduleRun {
-    std::vector<std::string> frames;  // the picture after each scene frame
+    RunCounts counts = {};
+    std::vector<std::string> frames;   // the picture after each scene frame
     std::vector<std::string> screens;  // the whole screen after each frame, the logo's too
     std::vector<std::string> logoWrites;
     std::string finalPicture;
-    std::string module;
-    int songStarts = 0;
-    int shownFor30Ms = 0;  // frames the music clock was told of, with each frame time
-    int shownFor24Ms = 0;
-    std::vector<uint32_t> fadeRequests;  // the writes made before each fade of the music
     size_t bytes = 0;
     size_t everyCellBytes = 0;  // what writing every cell of every frame takes
 };
 
-// Child: prepares and runs the scenes on a cleared screen, then sends, as
-// text, the module name, the number of starts, how many frames the music
-// clock was told of (at 30 and at 24 ms), the fade requests and the size of
-// every write; then the bytes of all the writes.
-[[noreturn]] void runChild(const SongScript& script, const Terminal& shown, FILE* channel)
+// Child: prepares and runs the scenes on a cleared screen, then sends its
+// counts and everything it wrote.
+[[noreturn]] void runChild(const SongScript& script, const Terminal& shown, int channel)
 {
     songScript = script;
     fixedSeconds = 0;
@@ -70,17 +73,17 @@ struct ScheduleRun {
     blankScreen(screen);
     prepareScenes();
     runScenes(screen);
-    const auto shownFor = [](uint32_t ms) { return std::count(picturesShown.begin(), picturesShown.end(), ms); };
-    fprintf(channel, "%s\n%d %ld %ld %zu", startedModule.c_str(), songStarts, shownFor(30), shownFor(24),
-            fadeRequests.size());
-    for (size_t writes : fadeRequests)
-        fprintf(channel, " %zu", writes);
-    fprintf(channel, "\n%zu", sinkWrites.size());
-    for (size_t size : sinkWrites)
-        fprintf(channel, " %zu", size);
-    fputc('\n', channel);
-    fwrite(sinkBytes.data(), 1, sinkBytes.size(), channel);
-    _exit(fclose(channel) == 0 ? 0 : 3);
+    RunCounts counts = {};
+    snprintf(counts.module, sizeof counts.module, "%s", startedModule.c_str());
+    counts.songStarts = songStarts;
+    counts.shownFor30Ms = std::count(picturesShown.begin(), picturesShown.end(), 30u);
+    counts.shownFor24Ms = std::count(picturesShown.begin(), picturesShown.end(), 24u);
+    counts.fades = std::min<size_t>(fadeRequests.size(), 4);
+    std::copy_n(fadeRequests.begin(), counts.fades, counts.fadeRequests);
+    FILE* out = fdopen(channel, "w");
+    fwrite(&counts, sizeof counts, 1, out);
+    fwrite(sinkBytes.data(), 1, sinkBytes.size(), out);
+    _exit(fclose(out) == 0 ? 0 : 3);
 }
 
 ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
@@ -90,7 +93,7 @@ ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
     pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        runChild(script, shown, fdopen(channel[1], "w"));
+        runChild(script, shown, channel[1]);
     }
     close(channel[1]);
     std::string data;
@@ -103,28 +106,13 @@ ScheduleRun runSchedule(const SongScript& script, const Terminal& shown = {})
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     ScheduleRun run;
-    std::istringstream in(data);
-    size_t fades = 0, count = 0;
-    std::getline(in, run.module);
-    in >> run.songStarts >> run.shownFor30Ms >> run.shownFor24Ms >> fades;
-    run.fadeRequests.resize(fades);
-    for (uint32_t& writes : run.fadeRequests)
-        in >> writes;
-    in >> count;
-    std::vector<size_t> sizes(count);
-    for (size_t& size : sizes)
-        in >> size;
-    in.get();
-    std::vector<std::string> writes;
-    for (size_t size : sizes) {
-        writes.emplace_back(size, '\0');
-        in.read(&writes.back()[0], static_cast<std::streamsize>(size));
-        run.bytes += size;
-    }
+    memcpy(&run.counts, data.data(), std::min(data.size(), sizeof run.counts));
+    const std::vector<std::string> writes = splitWrites(data.substr(std::min(data.size(), sizeof run.counts)));
     // Every frame is one write; the logo's frames are the last hundred.
     VtermScreen terminal(shown.rows, shown.columns, shown.utf8);
     for (size_t frame = 0; frame < writes.size(); ++frame) {
         terminal.feed(writes[frame]);
+        run.bytes += writes[frame].size();
         run.screens.push_back(terminal.wholeScreen());
         for (const char cell : terminal.picture())
             run.everyCellBytes += cellTable(shown.utf8)[static_cast<uint8_t>(cell)].length;
@@ -155,10 +143,10 @@ int leftmostLetter(const std::string& picture, size_t from, size_t to)
 TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
 {
     const ScheduleRun run = runSchedule(SongScript{});
-    EXPECT_EQ(run.module, "qk17.xm");
-    EXPECT_EQ(run.songStarts, 1);
-    EXPECT_EQ(run.shownFor30Ms, 512);  // every scene frame, for the clock's look-ahead
-    EXPECT_EQ(run.shownFor24Ms, 256);
+    EXPECT_STREQ(run.counts.module, "qk17.xm");
+    EXPECT_EQ(run.counts.songStarts, 1);
+    EXPECT_EQ(run.counts.shownFor30Ms, 512);  // every scene frame, for the clock's look-ahead
+    EXPECT_EQ(run.counts.shownFor24Ms, 256);
     ASSERT_EQ(run.frames.size(), 768u);  // orders 0..11, one row a frame
 
     for (int frame = 0; frame < 128; ++frame)  // the name, and the greeting flying in under it
@@ -192,7 +180,8 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
 
     EXPECT_EQ(run.finalPicture, logoPicture());
     // The music fades once, under the last ten logo frames.
-    EXPECT_EQ(run.fadeRequests, std::vector<uint32_t>{static_cast<uint32_t>(run.frames.size() + 90)});
+    EXPECT_EQ(run.counts.fades, 1u);
+    EXPECT_EQ(run.counts.fadeRequests[0], run.frames.size() + 90);
 
     // A burst on every eighth row of the ball scene.
     for (int row = 7; row < 128; row += 8) {

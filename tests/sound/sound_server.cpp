@@ -119,21 +119,13 @@ static void readRecording(Recording* recording)
         reads.back().second = static_cast<int64_t>(data.size() / 4);
     }
     double rate = kRate;
-    if (reads.size() > 100) {
-        double meanTime = 0, meanFrames = 0;
+    if (reads.size() > 100) {  // the least-squares line of frames over seconds
+        double n = reads.size(), t = 0, f = 0, tt = 0, tf = 0;
         for (const auto& [time, frames] : reads) {
-            meanTime += static_cast<double>(time - reads[0].first);
-            meanFrames += static_cast<double>(frames);
+            const double seconds = static_cast<double>(time - reads[0].first) / kNanosPerSecond;
+            t += seconds, f += frames, tt += seconds * seconds, tf += seconds * frames;
         }
-        meanTime /= reads.size();
-        meanFrames /= reads.size();
-        double covariance = 0, variance = 0;
-        for (const auto& [time, frames] : reads) {
-            const double t = static_cast<double>(time - reads[0].first) - meanTime;
-            covariance += t * (static_cast<double>(frames) - meanFrames);
-            variance += t * t;
-        }
-        rate = covariance / variance * kNanosPerSecond;
+        rate = (n * tf - t * f) / (n * tt - t * t);
     }
     int64_t earliest = INT64_MAX;
     for (const auto& [time, frames] : reads)

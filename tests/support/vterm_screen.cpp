@@ -92,18 +92,11 @@ std::string VtermScreen::wholeScreen() const
     return bytes;
 }
 
-int VtermScreen::cursorRow() const
+std::pair<int, int> VtermScreen::cursor() const
 {
     VTermPos position;
     vterm_state_get_cursorpos(vterm_obtain_state(vt), &position);
-    return position.row;
-}
-
-int VtermScreen::cursorColumn() const
-{
-    VTermPos position;
-    vterm_state_get_cursorpos(vterm_obtain_state(vt), &position);
-    return position.col;
+    return {position.row, position.col};
 }
 
 std::vector<std::string> picturesAfterWrites(const std::string& output, int rows)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/frames.h"
@@ -46,8 +47,7 @@ struct VtermScreen {
     // The whole screen, row after row, likewise.
     std::string wholeScreen() const;
 
-    int cursorRow() const;
-    int cursorColumn() const;
+    std::pair<int, int> cursor() const;  // row, column
 };
 
 // The picture after each synchronized write (each frame) of a program's
