@@ -183,19 +183,13 @@ TEST(Schedule, PlaysTheFiveScenesAsTheSongMovesOnThenTheLogo)
     EXPECT_EQ(run.counts.fades, 1u);
     EXPECT_EQ(run.counts.fadeRequests[0], run.frames.size() + 90);
 
-    // A burst on every eighth row of the ball scene.
-    for (int row = 7; row < 128; row += 8) {
-        // Held at second 0, every burst is centred on row 15, column 28.
-        const std::string* stage = &run.frames[128 + row];
-        EXPECT_EQ(cellAt(stage[0], 12, 28), 'o') << "row " << row;  // stage 4's top
-        EXPECT_EQ(cellAt(stage[0], 15, 28), 'O') << "row " << row;
-        if (row + 3 < 128) {
-            EXPECT_EQ(cellAt(stage[1], 15, 28), 'O');
-            EXPECT_EQ(cellAt(stage[2], 15, 28), 'O');
-            EXPECT_EQ(cellAt(stage[3], 15, 28), 'o');  // stage 1: a single 'o'
-            EXPECT_NE(cellAt(stage[1], 12, 28), 'o');  // stage 3 is smaller
+    // A burst on every eighth row of the ball scene, held at second 0 on row 15, column 28: the centre of
+    // stages 4, 3, 2 and 1 (a single 'o'), and only stage 4 reaches row 12.
+    for (int row = 7; row < 128; row += 8)
+        for (int stage = 0; stage < 4 && row + stage < 128; ++stage) {
+            EXPECT_EQ(cellAt(run.frames[128 + row + stage], 15, 28), "OOOo"[stage]) << "row " << row + stage;
+            EXPECT_EQ(cellAt(run.frames[128 + row + stage], 12, 28) == 'o', stage == 0) << "row " << row + stage;
         }
-    }
 }
 
 // A scene whose end has passed draws no frame, and the helix drawn before

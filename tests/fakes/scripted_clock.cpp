@@ -16,10 +16,4 @@ uint32_t tickCount()
 
 // Sleeping moves the script on by the time slept; a brief nap (0) by a
 // whole tick, the counter's grain.
-uint64_t scriptedSleeps = 0;
-
-void sleepMillis(uint32_t ms)
-{
-    ++scriptedSleeps;
-    scriptedTicks += ms == 0 ? 1 : ms;
-}
+void sleepMillis(uint32_t ms) { scriptedTicks += ms == 0 ? 1 : ms; }

@@ -7,4 +7,3 @@
 extern uint32_t scriptedTicks;
 extern uint32_t scriptedStep;
 extern uint64_t scriptedReadings;  // how many times the counter was read
-extern uint64_t scriptedSleeps;    // how many times sleepMillis was called

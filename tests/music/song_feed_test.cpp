@@ -114,24 +114,21 @@ TEST(SongFeedTest, TheHeardClockRidesOutJitterAndFollowsAJump)
     EXPECT_LE(std::abs(errorAt(0, 100 * kMillis)), 2 * kSampleRate / 1000);
 }
 
-TEST(SongFeedTest, TheFadeFallsInDecibelsWithoutAStepToSilence)
+// The fade begins at the next frame the device takes, whatever the ring rendered before, falls in decibels
+// without a step (0.05 % a frame, the last one from -60 dB to nothing) and ends in silence.
+TEST(SongFeedTest, TheFadeStartsAtTheNextFrameTakenAndFallsWithoutAStepToSilence)
 {
     const int64_t length = kSampleRate * 3 / 10;
     EXPECT_EQ(fadeGain(-5, length), 1.0f);
     EXPECT_EQ(fadeGain(0, length), 1.0f);
     EXPECT_EQ(fadeGain(length, length), 0.0f);
     for (int64_t since = 1; since <= length; ++since) {
-        // No step: 0.05 % a frame, and the last one from -60 dB to nothing.
         ASSERT_LE(fadeGain(since, length), fadeGain(since - 1, length)) << since;
         ASSERT_LE(fadeGain(since - 1, length) - fadeGain(since, length), 0.0011f) << since;
     }
     // The last 100 ms are at least 40 dB down: a song at -10 dBFS is below -50.
     EXPECT_LT(fadeGain(length - kSampleRate / 10, length), 0.0101f);
-}
 
-// The fade begins at the next frame the device takes, whatever the ring rendered before, and ends in silence.
-TEST(SongFeedTest, TheFadeStartsAtTheNextFrameTakenAndEndsInSilence)
-{
     FedSong fed;
     std::vector<int16_t> out(2 * 4000), direct;
     fed.takeLeadIn();

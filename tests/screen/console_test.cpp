@@ -49,29 +49,42 @@ struct Console : testing::Test {
     }
 };
 
-// The last cell is never written: it keeps what the terminal had there.
-// A frame is one write, a synchronized update, and one with nothing new in
-// it is the two markers alone.
-TEST_F(Console, AFrameFillsAllButTheLastCellInOneWriteAndAnUnchangedOneSendsNothingElse)
+// A frame fills every cell but the last, which keeps what the terminal had
+// there, in one write, a synchronized update; the same frame again sends the
+// two markers alone. Whatever then reaches the screen behind the presenter's
+// back (a shell's text during a stop, what a resize moved, a frame that did
+// not get through whole) is gone after the next frame once the terminal asks
+// for a repaint: the frame stands in the top-left corner and nothing else shows.
+TEST_F(Console, AFrameFillsAllButTheLastCellAndARepaintLeavesNothingButTheFrame)
 {
     VtermScreen terminal(24, 80);
     terminal.feed(sinkBytes + "\x1b[24;80HZ");
     resetSink();
     ScreenBuffer screen = patternedFrame();
-    std::string expected = withLastCellBlank(screen);
-    expected[kLastCell] = 'Z';
+    const std::string frame = withLastCellBlank(screen);
     presentFrame(screen);
     terminal.feed(sinkBytes);
-    EXPECT_EQ(terminal.picture(), expected);
+    EXPECT_EQ(terminal.picture(), frame.substr(0, kLastCell) + 'Z');
     EXPECT_EQ(terminal.scrolledLines, 0);
     ASSERT_EQ(sinkWrites.size(), 1u);
     EXPECT_EQ(sinkBytes.rfind(kSyncBegin, 0), 0u);
     EXPECT_EQ(sinkBytes.substr(sinkBytes.size() - 8), kSyncEnd);
-
     resetSink();
     screen = patternedFrame();
     presentFrame(screen);
     EXPECT_EQ(sinkBytes, kEmptyFrame);
+
+    terminal.feed("[1]+  Stopped   ./textdemo\r\n$ fg\r\n");
+    terminal.resize(40, 120);
+    sinkRows = 40;
+    sinkColumns = 120;
+    terminal.feed("\x1b[30;100Hmoved\x1b[3;90Hpicture\x1b[5;7Hhalf a frame\x1b[?2026h\x1b[12;40H");
+    resetSink();
+    sinkRepaintPending = true;
+    screen = patternedFrame();
+    presentFrame(screen);
+    terminal.feed(sinkBytes);
+    EXPECT_EQ(terminal.wholeScreen(), screenWith(frame, 40, 120));
 }
 
 // What a non-UTF-8 terminal shows for one byte sent as it is.
@@ -123,31 +136,6 @@ TEST_F(Console, NoCellCanReachTheTerminalAsAControlCode)
             }
         }
     }
-}
-
-// Whatever reached the screen behind the presenter's back (a shell's text
-// during a stop, what a resize moved, a frame that did not get through
-// whole) is gone after the next frame once the terminal asks for a repaint:
-// the frame stands in the top-left corner and nothing else shows.
-TEST_F(Console, ARepaintAfterAStopAResizeOrADamagedFrameLeavesNothingButTheFrame)
-{
-    VtermScreen terminal(24, 80);
-    ScreenBuffer screen = patternedFrame();
-    const std::string frame = withLastCellBlank(screen);
-    presentFrame(screen);
-    terminal.feed(sinkBytes);
-    terminal.feed("[1]+  Stopped   ./textdemo\r\n$ fg\r\n\x1b[24;80HZ");
-    terminal.resize(40, 120);
-    sinkRows = 40;
-    sinkColumns = 120;
-    terminal.feed("\x1b[30;100Hmoved\x1b[3;90Hpicture\x1b[5;7Hhalf a frame\x1b[?2026h\x1b[12;40H");
-
-    resetSink();
-    sinkRepaintPending = true;
-    screen = patternedFrame();
-    presentFrame(screen);
-    terminal.feed(sinkBytes);
-    EXPECT_EQ(terminal.wholeScreen(), screenWith(frame, 40, 120));
 }
 
 // Narrower and lower than the picture: the top-left part shows as it

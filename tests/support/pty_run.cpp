@@ -146,33 +146,32 @@ int waitAfterKill(pid_t program)
         tcsetpgrp(STDIN_FILENO, getpgrp());
         say("\r\n[1]+  Stopped                 textdemo\r\n$ ");
         send(reportFd, programStopped, 0);
-        if (options.onStop == OnStop::resume) {
+        const auto foreground = [job] {
             usleep(200 * 1000);
             say("fg\r\ntextdemo\r\n");
             tcsetpgrp(STDIN_FILENO, job);
+        };
+        if (options.onStop == OnStop::resume) {
+            foreground();
             kill(-job, SIGCONT);
             continue;
         }
+        double killedAt;  // the moment the kill can take effect
         if (options.onStop == OnStop::backgroundThenKill) {
             say("bg\r\n[1]+ textdemo &\r\n$ ");
             kill(-job, SIGCONT);
             usleep(300 * 1000);
-            const double killed = secondsNow();
+            killedAt = secondsNow();
             kill(job, SIGTERM);
-            status = waitAfterKill(job);
-            send(reportFd, programEnded, status, secondsNow() - killed);
-            _exit(0);
+        } else {
+            kill(job, SIGTERM);
+            if (options.onStop == OnStop::killThenForeground)
+                foreground();
+            killedAt = secondsNow();
+            kill(-job, SIGCONT);
         }
-        kill(job, SIGTERM);
-        if (options.onStop == OnStop::killThenForeground) {
-            usleep(200 * 1000);
-            say("fg\r\ntextdemo\r\n");
-            tcsetpgrp(STDIN_FILENO, job);
-        }
-        const double continued = secondsNow();
-        kill(-job, SIGCONT);
         status = waitAfterKill(job);
-        send(reportFd, programEnded, status, secondsNow() - continued);
+        send(reportFd, programEnded, status, secondsNow() - killedAt);
         _exit(0);
     }
 }

@@ -76,19 +76,15 @@ std::string VtermScreen::cells(int row, int width) const
     return bytes;
 }
 
-std::string VtermScreen::picture() const
-{
-    std::string bytes;
-    for (int row = 0; row < 24; ++row)
-        bytes += cells(row);
-    return bytes;
-}
+std::string VtermScreen::picture() const { return screenOf(24, 80); }
 
-std::string VtermScreen::wholeScreen() const
+std::string VtermScreen::wholeScreen() const { return screenOf(rows, columns); }
+
+std::string VtermScreen::screenOf(int height, int width) const
 {
     std::string bytes;
-    for (int row = 0; row < rows; ++row)
-        bytes += cells(row, columns);
+    for (int row = 0; row < height; ++row)
+        bytes += cells(row, width);
     return bytes;
 }
 

@@ -46,6 +46,7 @@ struct VtermScreen {
 
     // The whole screen, row after row, likewise.
     std::string wholeScreen() const;
+    std::string screenOf(int rows, int columns) const;  // the top-left rows x columns
 
     std::pair<int, int> cursor() const;  // row, column
 };
