@@ -55,7 +55,7 @@ std::string foreignText(const std::string& output)
 }  // namespace
 
 void runShow(const SoundServer& server, const std::string& program, const std::string& folder,
-             int timeoutSeconds, ShowRun& run)
+             int timeoutSeconds, ShowRun& run, const std::vector<std::string>& arguments)
 {
     startRecording(server, run.recording);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the recorder is under way
@@ -63,6 +63,7 @@ void runShow(const SoundServer& server, const std::string& program, const std::s
     options.rows = kRows;
     options.errorsOnTerminal = true;
     options.timeoutSeconds = timeoutSeconds;
+    options.arguments = arguments;
     const int64_t start = monotonicNanos();
     run.shown = runInPty(program, folder, options);
     run.wallSeconds = (monotonicNanos() - start) / 1e9;

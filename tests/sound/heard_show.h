@@ -16,10 +16,10 @@ struct ShowRun {
     Recording recording;
 };
 
-// Runs `program` in `folder` (which holds qk17.xm) on an 80 x 25 pseudo-terminal,
-// recording the server's sink meanwhile. Gives up after timeoutSeconds.
+// Runs `program` with `arguments` in `folder` (which holds qk17.xm) on an 80 x 25
+// pseudo-terminal, recording the server's sink meanwhile. Gives up after timeoutSeconds.
 void runShow(const SoundServer& server, const std::string& program, const std::string& folder,
-             int timeoutSeconds, ShowRun& run);
+             int timeoutSeconds, ShowRun& run, const std::vector<std::string>& arguments = {});
 
 struct HeardFigures {
     double correlation = 0;            // recording against the render, once aligned

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -97,7 +98,11 @@ void say(const char* text)
     setenv("TERM", "xterm-256color", 1);
     for (const std::string& variable : options.environment)
         putenv(const_cast<char*>(variable.c_str()));
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& argument : options.arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execvp(program.c_str(), argv.data());
     _exit(127);
 }
 
@@ -249,7 +254,7 @@ PtyRun runInPty(const std::string& program, const std::string& directory, const 
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     fcntl(reportPipe[0], F_SETFL, fcntl(reportPipe[0], F_GETFL) | O_NONBLOCK);
 
-    const double deadline = secondsNow() + options.timeoutSeconds;
+    const double started = secondsNow(), deadline = started + options.timeoutSeconds;
     bool terminalOpen = true, errorsOpen = true, signalled = false, ended = false;
     pid_t job = -1;
     size_t scanned = 0;  // the output before this holds no unseen write
@@ -272,7 +277,9 @@ PtyRun runInPty(const std::string& program, const std::string& directory, const 
         const int writes = static_cast<int>(run.writeTimes.size());
         if (job > 0 && !ended && run.errorsTarget.empty() && writes >= 5)
             run.errorsTarget = descriptorTarget(job, STDERR_FILENO);
-        if (job > 0 && !ended && options.signalAfterWrites > 0 && !signalled && writes >= options.signalAfterWrites) {
+        const bool signalDue = options.signalAfterSeconds > 0 ? secondsNow() >= started + options.signalAfterSeconds
+                                                              : writes >= options.signalAfterWrites;
+        if (job > 0 && !ended && options.signal != 0 && !signalled && signalDue) {
             if (options.signalByKey) {
                 if (write(master, "\x03", 1) != 1)
                     break;

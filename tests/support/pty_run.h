@@ -28,14 +28,16 @@ enum class OnStop {
 struct PtyOptions {
     int rows = 24;
     int columns = 80;
-    int signalAfterWrites = 0;      // with signal: sent once that many synchronized writes arrived
-    int signal = 0;
+    int signal = 0;                 // sent once signalAfterWrites synchronized writes arrived,
+    int signalAfterWrites = 0;      // or signalAfterSeconds after the start
+    double signalAfterSeconds = 0;
     bool signalByKey = false;       // SIGINT typed as Ctrl-C: the whole foreground group gets it
     bool throughCat = false;        // the program's output goes through `| cat`
     OnStop onStop = OnStop::resume;
     bool inputNotTerminal = false;  // standard input from /dev/null
     bool errorsOnTerminal = false;  // standard error the terminal too, not a pipe
     std::vector<PtyResize> resizes;
+    std::vector<std::string> arguments;    // after the program's name
     std::vector<std::string> environment;  // "NAME=value" for the program
     int timeoutSeconds = 120;
 };
@@ -57,7 +59,7 @@ struct PtyRun {
     std::string errorsTarget;           // where its descriptor 2 pointed during the show
 };
 
-// Runs `program` in `directory` on a UTF-8 terminal. Gives up (and kills the
-// program) after options.timeoutSeconds.
+// Runs `program` (found as the shell finds it) in `directory` on a UTF-8
+// terminal. Gives up (and kills the program) after options.timeoutSeconds.
 PtyRun runInPty(const std::string& program, const std::string& directory, const PtyOptions& options = {});
 

@@ -5,14 +5,12 @@
 #include <sys/wait.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 static std::string readText(const std::string& fileName)
 {
     std::ifstream file(fileName);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 WinePrefix makeWinePrefix()
@@ -52,20 +50,4 @@ void removeWinePrefix(const WinePrefix& prefix)
         return;
     (void)system("wineserver -k >/dev/null 2>&1");
     (void)system(("rm -rf '" + prefix.folder + "'").c_str());
-}
-
-std::string wineLauncher(const WinePrefix& prefix, const std::string& exe, int interruptAfterSeconds)
-{
-    const std::string launcher = prefix.folder + "/launch.sh";
-    std::ofstream script(launcher);
-    script << "#!/bin/sh\n";
-    if (interruptAfterSeconds > 0) {
-        script << "wine '" << exe << "' &\nprogram=$!\nsleep " << interruptAfterSeconds
-               << "\nkill -INT $program\nwait $program\n";
-    } else {
-        script << "exec wine '" << exe << "'\n";
-    }
-    script.close();
-    chmod(launcher.c_str(), 0700);
-    return launcher;
 }

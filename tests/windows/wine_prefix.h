@@ -19,9 +19,3 @@ WinePrefix makeWinePrefix();
 // Stops the prefix's wine server and removes the folder (some 700 MB).
 void removeWinePrefix(const WinePrefix& prefix);
 
-// A script in the prefix's folder that runs the Windows program under Wine,
-// for a runner that starts a program without arguments, and ends with the
-// program's status. With interruptAfterSeconds > 0 it interrupts the program
-// (SIGINT, which Wine hands to the program as a Ctrl-C) that long after the
-// start.
-std::string wineLauncher(const WinePrefix& prefix, const std::string& exe, int interruptAfterSeconds = 0);

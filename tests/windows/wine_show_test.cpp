@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -123,12 +125,17 @@ protected:
     }
     void TearDown() override { removeWinePrefix(prefix); }
 
+    // With interruptAfterSeconds, SIGINT that long after the start, which Wine
+    // hands to the program as a Ctrl-C.
     PtyRun runShow(int interruptAfterSeconds = 0)
     {
         PtyOptions options;
         options.rows = kRows;
         options.timeoutSeconds = 180;
-        return runInPty(wineLauncher(prefix, TEXTDEMO_EXE, interruptAfterSeconds), prefix.runFolder, options);
+        options.arguments = {TEXTDEMO_EXE};
+        options.signal = interruptAfterSeconds > 0 ? SIGINT : 0;
+        options.signalAfterSeconds = interruptAfterSeconds;
+        return runInPty("wine", prefix.runFolder, options);
     }
 
     WinePrefix prefix;

@@ -24,7 +24,7 @@ TEST(WineSound, TheSongIsHeardWholeThroughWaveOut)
     putSong(Song::fast, prefix.runFolder);
 
     ShowRun run;
-    runShow(server, wineLauncher(prefix, TEXTDEMO_EXE), prefix.runFolder, 120, run);
+    runShow(server, "wine", prefix.runFolder, 120, run, {TEXTDEMO_EXE});
     const HeardFigures heard = measureShow(run, prefix.runFolder + "/qk17.xm");
     stopSoundServer(server);
     removeWinePrefix(prefix);
