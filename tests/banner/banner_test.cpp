@@ -7,17 +7,7 @@
 #include <vector>
 
 #include "banner/banner.h"
-#include "banner/glyph_font.h"
 #include "tests/fakes/refusing_allocator.h"
-
-TEST(GlyphFont, FortyFiveBytesHaveGlyphs)
-{
-    std::string withGlyphs;
-    for (int byte = 0; byte < 256; ++byte) {
-        if (findGlyph(static_cast<uint8_t>(byte)) != nullptr) withGlyphs += static_cast<char>(byte);
-    }
-    EXPECT_EQ(withGlyphs, " !+,.0123456789?ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC5\xC6\xD8");
-}
 
 TEST(BannerBuild, LowerCaseRendersAsCapitalsWhileTheCallersTextStaysUnchanged)
 {

@@ -53,11 +53,7 @@ void send(int fd, int kind, int value, double seconds = -1, double cpuSeconds = 
         _exit(125);
 }
 
-void say(const char* text)
-{
-    if (write(STDOUT_FILENO, text, strlen(text)) < 0)
-        return;
-}
+void say(const char* text) { (void)!write(STDOUT_FILENO, text, strlen(text)); }
 
 [[noreturn]] void runProgram(const std::string& program, const std::string& directory, const PtyOptions& options,
                              int errorFd)
@@ -65,11 +61,8 @@ void say(const char* text)
     setpgid(0, 0);
     tcsetpgrp(STDIN_FILENO, getpid());
     signal(SIGTTOU, SIG_DFL);
-    if (options.inputNotTerminal) {
-        int null = open("/dev/null", O_RDONLY);
-        dup2(null, STDIN_FILENO);
-        close(null);
-    }
+    if (options.inputNotTerminal)
+        dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
     if (!options.errorsOnTerminal)
         dup2(errorFd, STDERR_FILENO);
     close(errorFd);
@@ -185,14 +178,10 @@ int waitAfterKill(pid_t program)
 bool drain(int fd, std::string& into)
 {
     char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            into.append(buffer, n);
-            continue;
-        }
-        return n < 0 && (errno == EINTR || errno == EAGAIN);
-    }
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        into.append(buffer, n);
+    return n < 0 && (errno == EINTR || errno == EAGAIN);
 }
 
 std::string descriptorTarget(pid_t program, int fd)
