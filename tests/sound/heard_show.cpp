@@ -21,21 +21,56 @@ double rms(const std::vector<float>& samples, int64_t from, int64_t to)
     return count > 0 ? std::sqrt(sum / count) : 0;
 }
 
-// Windows of 20 ms where the song plays but the recording does not match it
-// (missing, or shifted by an earlier dropout); a run of them is one gap.
-int countGaps(const std::vector<float>& rec, const std::vector<float>& song, int64_t lag)
+// The lag within half a second of `lag` at which the recording holds the
+// song's 200 ms from `from` best: first by 5-ms levels, then to the frame.
+int64_t relocate(const std::vector<float>& rec, const std::vector<float>& song, int64_t lag, int64_t from)
+{
+    const int64_t step = kSampleRate / 200, span = kSampleRate / 5, reach = kSampleRate / 2;
+    int64_t found = lag;
+    double best = INFINITY;
+    for (int64_t at = lag - reach; at <= lag + reach; at += step) {
+        double difference = 0;
+        for (int64_t t = from; t < from + span; t += step)
+            difference += std::fabs(rms(rec, t + at, t + at + step) - rms(song, t, t + step));
+        if (difference < best)
+            best = difference, found = at;
+    }
+    best = -2;
+    for (int64_t at = found - step, around = found; at <= around + step; ++at)
+        if (const double c = correlation(rec, song, at, from, from + span); c > best)
+            best = c, found = at;
+    return found;
+}
+
+// The song in windows of 20 ms, each where it sounds held against the
+// recording: heard when the recording has its level and shape there. An
+// unheard one begins a gap, a dropout that delays or skips what follows, so
+// the song is looked for again there (and every half second of the gap).
+void walkSong(const std::vector<float>& rec, const std::vector<float>& song, int64_t lag, HeardFigures& figures)
 {
     const int64_t window = kSampleRate / 50;
-    int gaps = 0;
+    int sounding = 0, heard = 0, sinceRelocated = 0;
     bool inGap = false;
     for (int64_t from = 0; 2 * (from + window) <= static_cast<int64_t>(song.size()); from += window) {
         const double level = rms(song, from, from + window);
-        const bool bad = level >= 0.01 && (rms(rec, from + lag, from + lag + window) < 0.3 * level ||
-                                           correlation(rec, song, lag, from, from + window) < 0.8);
-        gaps += bad && !inGap;
-        inGap = bad;
+        const auto matches = [&] {
+            return rms(rec, from + lag, from + lag + window) >= 0.3 * level &&
+                   correlation(rec, song, lag, from, from + window) >= 0.8;
+        };
+        if (level < 0.01)
+            continue;
+        bool isHeard = matches();
+        if (!isHeard && (!inGap || ++sinceRelocated == 25)) {
+            figures.gaps += !inGap;
+            lag = relocate(rec, song, lag, from);
+            isHeard = matches();
+            sinceRelocated = 0;
+        }
+        inGap = !isHeard;
+        heard += isHeard;
+        ++sounding;
     }
-    return gaps;
+    figures.heardShare = sounding > 0 ? static_cast<double>(heard) / sounding : 0;
 }
 
 // The output outside the synchronized writes, without control sequences,
@@ -81,7 +116,7 @@ HeardFigures measureShow(const ShowRun& run, const std::string& modulePath)
         rec.push_back(sample / 32768.0f);
     const int64_t lag = findSongOffset(rec, song.sound);
     figures.correlation = correlation(rec, song.sound, lag, 0, song.sound.size() / 2);
-    figures.gaps = countGaps(rec, song.sound, lag);
+    walkSong(rec, song.sound, lag, figures);
     const std::vector<size_t> cuts = sceneCuts(picturesAfterWrites(run.shown.output, kRows));
     const std::vector<int64_t> ends = sceneEndFrames(song.rowStarts);
     // When a frame of the recording was heard, in seconds of the monotonic clock.

@@ -23,7 +23,8 @@ void runShow(const SoundServer& server, const std::string& program, const std::s
 
 struct HeardFigures {
     double correlation = 0;            // recording against the render, once aligned
-    int gaps = 0;                      // dropouts: stretches where the song is missing or shifted
+    int gaps = 0;                      // dropouts: where the song went missing, was delayed or skipped
+    double heardShare = 0;             // of the song's sounding 20 ms, how much was heard, each at its lag
     std::vector<double> cutErrorsMs;   // picture minus sound at each scene cut; NaN where not found
     double exitLevelDb = 0;            // the recording's level over the 100 ms before the exit
     std::string foreignText;           // what reached the terminal besides the show

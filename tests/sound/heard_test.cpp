@@ -37,8 +37,9 @@ TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
     const double endMs = (run.shown.endedAt - run.shown.writeTimes.back()) * 1000;
     EXPECT_LE(endMs, 500.0) << "the program ended this long after its last logo frame";
     EXPECT_EQ(heard.foreignText, "");
-    std::printf("correlation %.4f, %d gaps, exit level %.1f dBFS %.0f ms after the last logo frame, CPU %.2f s of %.1f s\n",
-                heard.correlation, heard.gaps, heard.exitLevelDb, endMs, run.shown.cpuSeconds, run.wallSeconds);
+    std::printf("%.1f %% heard, correlation %.4f, %d gaps, exit level %.1f dBFS %.0f ms after the last logo frame, "
+                "CPU %.2f s of %.1f s\n", 100 * heard.heardShare, heard.correlation, heard.gaps, heard.exitLevelDb, endMs,
+                run.shown.cpuSeconds, run.wallSeconds);
 }
 
 }  // namespace
