@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "effects/bouncing_name.h"
@@ -55,23 +53,6 @@ TEST(BouncingName, FollowsItsPathFromTheFirstStep)
         terminal.feed(sinkBytes);
         resetSink();
         EXPECT_EQ(terminal.picture(), pictureOf(e)) << "step " << e.step;
-    }
-}
-
-// Six paddle cells in columns 0 and 79, the name's eight letters between them.
-TEST(BouncingName, PaddlesStayOnScreenAndTheNameOffThePaddleColumns)
-{
-    ScreenBuffer screen;
-    for (int step = 0; step < 5000; ++step) {
-        memset(screen.cells, '.', sizeof screen.cells);
-        drawBouncingName(screen);
-        std::string edges;
-        for (int row = 0; row < kScreenRows; ++row)
-            edges += {static_cast<char>(screen.cells[row * 80]), static_cast<char>(screen.cells[row * 80 + 79])};
-        const uint8_t* cells = screen.cells;
-        ASSERT_EQ(std::count(edges.begin(), edges.end(), 'I') + std::count(edges.begin(), edges.end(), '.'), 48) << step;
-        ASSERT_EQ(std::count(cells, cells + kScreenCells, 'I'), 6) << step;
-        ASSERT_EQ(std::count(cells, cells + kScreenCells, '.'), kScreenCells - 14) << step;
     }
 }
 

@@ -87,6 +87,19 @@ TEST_F(Console, AFrameFillsAllButTheLastCellAndARepaintLeavesNothingButTheFrame)
     EXPECT_EQ(terminal.wholeScreen(), screenWith(frame, 40, 120));
 }
 
+// A frame shows up to its first zero cell, and leaves the buffer blank.
+TEST_F(Console, AFrameShowsUpToItsFirstZeroCellAndBlanksTheBuffer)
+{
+    VtermScreen terminal(24, 80);
+    ScreenBuffer screen;
+    memset(screen.cells, 'x', sizeof screen.cells);
+    screen.cells[100] = 0;
+    presentFrame(screen);
+    terminal.feed(sinkBytes);
+    EXPECT_EQ(terminal.picture(), std::string(100, 'x') + std::string(kScreenCells - 100, ' '));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(screen.cells), kScreenCells), std::string(kScreenCells, ' '));
+}
+
 // What a non-UTF-8 terminal shows for one byte sent as it is.
 char32_t shownRaw(char byte)
 {
