@@ -20,7 +20,7 @@ int64_t rowsPlayed()
 {
     int64_t rows = songScript.msPerRow > 0
                        ? static_cast<int64_t>(scriptedTicks - songStartTicks) / songScript.msPerRow
-                       : static_cast<int64_t>(sinkWrites.size() - writesAtStart) * songScript.rowsPerWrite;
+                       : static_cast<int64_t>(sinkWrites.size() - writesAtStart);
     if (songScript.endsAfterRows >= 0 && rows >= songScript.endsAfterRows)
         return -1;
     return rows + static_cast<int64_t>(songScript.startOrder) * songScript.rowsPerOrder;

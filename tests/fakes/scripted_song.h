@@ -1,9 +1,9 @@
 #pragma once
 // A song whose position moves with the picture: it starts at startOrder and
-// advances rowsPerWrite rows with every write to the terminal (one write is
-// one frame), so a run of the schedule is exact and repeatable. Given
-// msPerRow it moves with the scripted clock instead, one row per msPerRow
-// milliseconds, as the real song does with the real clock.
+// advances a row with every write to the terminal (one write is one frame),
+// so a run of the schedule is exact and repeatable. Given msPerRow it moves
+// with the scripted clock instead, a row every msPerRow milliseconds, as the
+// real song does with the real clock.
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,6 @@
 struct SongScript {
     int32_t startOrder = 0;
     int32_t rowsPerOrder = 64;
-    int32_t rowsPerWrite = 1;
     int32_t endsAfterRows = -1;  // the song ends after this many rows; -1: never
     uint32_t msPerRow = 0;
 };

@@ -25,20 +25,19 @@ double rms(const std::vector<float>& samples, int64_t from, int64_t to)
 // song's 200 ms from `from` best: first by 5-ms levels, then to the frame.
 int64_t relocate(const std::vector<float>& rec, const std::vector<float>& song, int64_t lag, int64_t from)
 {
-    const int64_t step = kSampleRate / 200, span = kSampleRate / 5, reach = kSampleRate / 2;
-    int64_t found = lag;
-    double best = INFINITY;
-    for (int64_t at = lag - reach; at <= lag + reach; at += step) {
+    const int64_t step = kSampleRate / 200, span = kSampleRate / 5;
+    const auto levelsApart = [&](int64_t at) {
         double difference = 0;
         for (int64_t t = from; t < from + span; t += step)
             difference += std::fabs(rms(rec, t + at, t + at + step) - rms(song, t, t + step));
-        if (difference < best)
-            best = difference, found = at;
-    }
-    best = -2;
-    for (int64_t at = found - step, around = found; at <= around + step; ++at)
-        if (const double c = correlation(rec, song, at, from, from + span); c > best)
-            best = c, found = at;
+        return difference;
+    };
+    const auto shapesAlike = [&](int64_t at) { return correlation(rec, song, at, from, from + span); };
+    int64_t found = lag;
+    for (int64_t at = lag - kSampleRate / 2; at <= lag + kSampleRate / 2; at += step)
+        found = levelsApart(at) < levelsApart(found) ? at : found;
+    for (int64_t at = found - step, coarse = found; at <= coarse + step; ++at)
+        found = shapesAlike(at) > shapesAlike(found) ? at : found;
     return found;
 }
 

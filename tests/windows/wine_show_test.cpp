@@ -158,19 +158,6 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     EXPECT_EQ(pictures.back(), logoPicture() + kBlankRow) << "the closing logo, as on POSIX";
 }
 
-// Without its song (a broken one takes the same way out): status 1 and
-// nothing said, the console given back, the last intro frame left on it.
-TEST_F(WineShow, WithoutASongItEndsWithStatus1AfterTheIntro)
-{
-    const PtyRun run = runShow();
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.errors, "");
-    expectConsoleGivenBack(run);
-    const std::vector<std::string> pictures = picturesOf(run.output);
-    ASSERT_FALSE(pictures.empty());
-    EXPECT_EQ(pictures.back(), posixIntroFrames().back()) << "the last intro frame stays, nothing below it";
-}
-
 // Windows ends a program on Ctrl-C with STATUS_CONTROL_C_EXIT (0xC000013A);
 // Wine gives the low byte of it to the shell.
 TEST_F(WineShow, CtrlCGivesTheConsoleBackAndEndsTheProgram)
