@@ -46,7 +46,7 @@ int64_t songOffset = 0;          // where render frame 0 lies on the video's sou
 uint32_t showStartTicks = 0;
 std::string grid(kCells, ' ');
 std::vector<Frame> referenceFrames;
-std::vector<int64_t> videoFrameMs;
+std::vector<Frame> videoFrames;  // the video's
 int64_t pictureLeadMs = 15;  // a frame shows what is heard half a frame after it is drawn
 
 int64_t referenceMs() { return static_cast<int64_t>(scriptedTicks - showStartTicks); }
@@ -89,7 +89,8 @@ int32_t notePictureShown(uint32_t frameMs)
 {
     pictureLeadMs = frameMs / 2;
     const size_t next = referenceFrames.size();
-    return next < videoFrameMs.size() ? static_cast<int32_t>(videoFrameMs[next] - videoFrameMs[next - 1] - frameMs) : 0;
+    return next < videoFrames.size() ? static_cast<int32_t>(videoFrames[next].ms - videoFrames[next - 1].ms - frameMs)
+                                     : 0;
 }
 int64_t calendarSeconds() { return referenceMs() / 1000; }
 
@@ -115,8 +116,7 @@ CaptureRun runCapture(const std::string& folder, const std::string& arguments, c
 std::vector<std::string> filesIn(const std::string& folder)
 {
     std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
@@ -235,7 +235,6 @@ protected:
     static inline CaptureRun run;
     static inline ConsoleFont font;
     static inline std::vector<float> sound;         // the video's track
-    static inline std::vector<Frame> frames;        // the video's
     static inline double meanLuma[2];               // dark, lit
 
     static void SetUpTestSuite()
@@ -247,11 +246,9 @@ protected:
         ASSERT_TRUE(loadConsoleFont(kConsoleFontFolder, chosen, error)) << error;
         ASSERT_TRUE(readFontGlyphs(chosen.file, font)) << chosen.file;
         song = renderWholeSong(SHOW_MODULE_PATH);
-        decodeVideo(folder + "/show.mp4", font, sound, frames, meanLuma);
+        decodeVideo(folder + "/show.mp4", font, sound, videoFrames, meanLuma);
         ASSERT_GT(sound.size(), song.sound.size() / 2);
         songOffset = findSongOffset(sound, song.sound);
-        for (const Frame& frame : frames)
-            videoFrameMs.push_back(frame.ms);
         scriptedStep = 0;
         showStartTicks = scriptedTicks;
         ScreenBuffer screen;
@@ -274,18 +271,19 @@ TEST_F(Capture, WritesTheWholeShowAndSaysHowFarItGot)
 // but for the music clock's moves of at most 3 ms later or 1 earlier) and, cell for cell, the same glyphs.
 TEST_F(Capture, EveryFrameIsTheSchedulesFrameAtItsTime)
 {
-    ASSERT_EQ(frames.size(), referenceFrames.size());
+    ASSERT_EQ(videoFrames.size(), referenceFrames.size());
     int wrongFrames = 0;
-    for (size_t index = 0; index < frames.size(); ++index) {
-        ASSERT_EQ(frames[index].ms, referenceFrames[index].ms) << "frame " << index;
-        const int64_t step = index > 0 ? frames[index].ms - frames[index - 1].ms : 30;
+    for (size_t index = 0; index < videoFrames.size(); ++index) {
+        ASSERT_EQ(videoFrames[index].ms, referenceFrames[index].ms) << "frame " << index;
+        const int64_t step = index > 0 ? videoFrames[index].ms - videoFrames[index - 1].ms : 30;
         EXPECT_TRUE((step >= 29 && step <= 33) || (step >= 23 && step <= 27)) << "frame " << index << " after " << step;
         int wrong = 0;
         for (int cell = 0; cell < kCells; ++cell)
             wrong += memcmp(font.glyphs[uint8_t(referenceFrames[index].cells[cell])],
-                            font.glyphs[uint8_t(frames[index].cells[cell])], kGlyphHeight) != 0;
+                            font.glyphs[uint8_t(videoFrames[index].cells[cell])], kGlyphHeight) != 0;
         if (wrong > 0 && ++wrongFrames <= 5)
-            ADD_FAILURE() << "frame " << index << " at " << frames[index].ms << " ms: " << wrong << " cells differ";
+            ADD_FAILURE() << "frame " << index << " at " << videoFrames[index].ms << " ms: " << wrong
+                          << " cells differ";
     }
     EXPECT_EQ(wrongFrames, 0);
 }
@@ -306,14 +304,14 @@ TEST_F(Capture, EverySceneCutIsWithinAFrameOfItsOrderChange)
 {
     const std::vector<int64_t> changes = sceneEndFrames(song.rowStarts);
     std::vector<std::string> pictures;
-    for (const Frame& frame : frames)
+    for (const Frame& frame : videoFrames)
         pictures.push_back(frame.cells.substr(0, 24 * 80));
     const std::vector<size_t> cuts = sceneCuts(pictures);
     ASSERT_EQ(cuts.size(), 5u);
     ASSERT_EQ(changes.size(), 5u);
     for (size_t scene = 0; scene < 5; ++scene) {
         ASSERT_GT(cuts[scene], 0u);
-        const int64_t ms = frames[cuts[scene]].ms, frameMs = ms - frames[cuts[scene] - 1].ms;
+        const int64_t ms = videoFrames[cuts[scene]].ms, frameMs = ms - videoFrames[cuts[scene] - 1].ms;
         const double changeMs = (changes[scene] + songOffset) * 1000.0 / kSampleRate;
         EXPECT_LE(std::fabs(ms - changeMs), std::min<double>(frameMs, 2))
             << "cut " << scene + 1 << " at " << ms << " ms, its order change at " << changeMs << " ms";

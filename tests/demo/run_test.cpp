@@ -10,7 +10,6 @@
 #include <string.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr uint8_t kDarkShade = 178;
-
 constexpr int kLogoFrames = 100;
 
 // The terminal a run is shown on, and how the presenter sends its frames.

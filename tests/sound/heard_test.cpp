@@ -38,8 +38,8 @@ TEST(HeardShow, TheSoundIsTheSongWholeAndEveryCutLandsOnItsNote)
     EXPECT_LE(endMs, 500.0) << "the program ended this long after its last logo frame";
     EXPECT_EQ(heard.foreignText, "");
     std::printf("%.1f %% heard, correlation %.4f, %d gaps, exit level %.1f dBFS %.0f ms after the last logo frame, "
-                "CPU %.2f s of %.1f s\n", 100 * heard.heardShare, heard.correlation, heard.gaps, heard.exitLevelDb, endMs,
-                run.shown.cpuSeconds, run.wallSeconds);
+                "CPU %.2f s of %.1f s\n", 100 * heard.heardShare, heard.correlation, heard.gaps, heard.exitLevelDb,
+                endMs, run.shown.cpuSeconds, run.wallSeconds);
 }
 
 }  // namespace

@@ -24,11 +24,6 @@ constexpr int kRate = 44100;
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
-bool serverAnswers()
-{
-    return system("pactl info >/dev/null 2>&1") == 0;
-}
-
 }  // namespace
 
 void useSoundServer(const SoundServer& server)
@@ -75,7 +70,7 @@ bool startSoundServer(SoundServer& server)
         _exit(127);
     }
     for (int tries = 0; tries < 100; ++tries) {
-        if (serverAnswers())
+        if (system("pactl info >/dev/null 2>&1") == 0)  // it answers
             return true;
         int status;
         if (waitpid(server.pid, &status, WNOHANG) == server.pid) {

@@ -22,10 +22,9 @@ inline int countWrites(const std::string& output) { return static_cast<int>(writ
 // The frames of an output, each up to the next.
 inline std::vector<std::string> splitWrites(const std::string& output)
 {
-    std::vector<size_t> starts = writeStarts(output);
+    const std::vector<size_t> starts = writeStarts(output);
     std::vector<std::string> writes;
-    starts.push_back(output.size());
-    for (size_t i = 0; i + 1 < starts.size(); ++i)
-        writes.push_back(output.substr(starts[i], starts[i + 1] - starts[i]));
+    for (size_t i = 0; i < starts.size(); ++i)
+        writes.push_back(output.substr(starts[i], i + 1 < starts.size() ? starts[i + 1] - starts[i] : std::string::npos));
     return writes;
 }

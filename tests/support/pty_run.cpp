@@ -31,11 +31,6 @@ struct Report {
     double cpuSeconds;    // the program's user and system time, once it ended
 };
 
-double cpuSecondsOf(const rusage& usage)
-{
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-}
-
 double secondsNow()
 {
     timespec now;
@@ -138,7 +133,8 @@ int waitAfterKill(pid_t program)
             _exit(1);
         }
         if (!WIFSTOPPED(status)) {
-            send(reportFd, programEnded, status, -1, cpuSecondsOf(usage));
+            const timeval& user = usage.ru_utime, &system = usage.ru_stime;
+            send(reportFd, programEnded, status, -1, user.tv_sec + user.tv_usec / 1e6 + system.tv_sec + system.tv_usec / 1e6);
             _exit(0);
         }
         tcsetpgrp(STDIN_FILENO, getpgrp());

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-constexpr uint8_t kDarkShade = 178;
-
 bool showsTheBall(const std::string& picture) { return std::count(picture.begin(), picture.end(), '.') > 1000; }
 
 int helixCore(const std::string& picture)

@@ -1,10 +1,13 @@
 #pragma once
 // What tells the scenes apart in a picture of 24 x 80 code page 437 cells.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "effects/closing_logo.h"
+
+constexpr uint8_t kDarkShade = 178;
 
 // The column whose rows 1..23 hold the helix's core: an 'I', or the dark
 // block where the ribbon is edge-on (where every row is edge-on but one step

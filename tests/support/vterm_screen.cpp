@@ -97,13 +97,11 @@ std::pair<int, int> VtermScreen::cursor() const
 
 std::vector<std::string> picturesAfterWrites(const std::string& output, int rows)
 {
-    std::vector<size_t> starts = writeStarts(output);
-    starts.push_back(output.size());
     std::vector<std::string> pictures;
     VtermScreen terminal(rows, 80);
-    terminal.feed(output.substr(0, starts[0]));
-    for (size_t i = 0; i + 1 < starts.size(); ++i) {
-        terminal.feed(output.substr(starts[i], starts[i + 1] - starts[i]));
+    terminal.feed(output.substr(0, output.find(kSyncBegin)));
+    for (const std::string& write : splitWrites(output)) {
+        terminal.feed(write);
         pictures.push_back(terminal.picture());
     }
     return pictures;

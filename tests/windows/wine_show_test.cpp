@@ -31,19 +31,16 @@ std::string rowBelow(const std::string& picture) { return picture.substr(24 * 80
 
 // The intro's frames as the POSIX build shows them without a song: after the
 // opening clear, the hundred frames of the bouncing name.
-const std::vector<std::string>& posixIntroFrames()
+std::vector<std::string> posixIntroFrames()
 {
-    static const std::vector<std::string> frames = [] {
-        PtyOptions options;
-        options.rows = kRows;
-        std::vector<std::string> shown;
-        const PtyRun run = runInPty(TEXTDEMO_BINARY, folderWith(Song::none), options);
-        for (const std::string& picture : picturesAfterWrites(run.output, kRows))
-            shown.push_back(picture + kBlankRow);
-        shown.erase(shown.begin());
-        return shown;
-    }();
-    return frames;
+    PtyOptions options;
+    options.rows = kRows;
+    const std::string output = runInPty(TEXTDEMO_BINARY, folderWith(Song::none), options).output;
+    std::vector<std::string> shown;
+    for (const std::string& picture : picturesAfterWrites(output, kRows))
+        shown.push_back(picture + kBlankRow);
+    shown.erase(shown.begin());
+    return shown;
 }
 
 // Every picture the terminal showed, read after each control sequence and
@@ -143,8 +140,7 @@ TEST_F(WineShow, PlaysTheWholeShowAndLeavesTheLogoOnScreen)
     for (size_t i = 0; i < pictures.size(); ++i)
         ASSERT_EQ(rowBelow(pictures[i]), kBlankRow) << "something below the picture, picture " << i;
 
-    const std::vector<std::string>& intro = posixIntroFrames();
-    const IntroShown shown = introShown(pictures, intro);
+    const IntroShown shown = introShown(pictures, posixIntroFrames());
     printf("%zu pictures; %d of the %d intro frames shown, %d other pictures among them\n", pictures.size(),
            shown.frames, kIntroFrames, shown.others);
     EXPECT_GE(shown.frames, kIntroFrames * 9 / 10);
