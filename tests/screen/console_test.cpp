@@ -139,6 +139,8 @@ TEST_F(Console, NoCellCanReachTheTerminalAsAControlCode)
                 expected = shownRaw(static_cast<char>(byte));
             EXPECT_EQ(shown, expected) << "byte " << byte << (utf8 ? " utf-8" : " raw");
         }
+        const std::u32string shades = {terminal.character(2, 16), terminal.character(2, 17), terminal.character(2, 18)};
+        EXPECT_TRUE(!utf8 || shades == U"\u2591\u2592\u2593") << "the helix's shades, light to dark";
         EXPECT_EQ(terminal.character(3, 16), utf8 ? U'\u2190' : U'?');  // the ESC of the second write
         EXPECT_EQ(terminal.character(3, 17), U'[');
         EXPECT_FALSE(terminal.cursorVisible);
