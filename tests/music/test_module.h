@@ -18,6 +18,5 @@ std::vector<uint8_t> briefModule();
 struct TempFolder {
     std::string path = [] { char name[] = "/tmp/music-test-XXXXXX"; return std::string(mkdtemp(name)); }();
     ~TempFolder() { std::filesystem::remove_all(path); }
-    // The file's path.
-    std::string write(const char* name, const std::vector<uint8_t>& bytes) const;
+    std::string write(const char* name, const std::vector<uint8_t>& bytes) const;  // the file's path
 };

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/posix/cell_encoding.h"
-#include "platform/terminal.h"
 #include "screen/console.h"
 #include "screen/screen_buffer.h"
 #include "tests/fakes/terminal_sink.h"

@@ -40,8 +40,7 @@ double secondsNow()
 
 void send(int fd, int kind, int value, double seconds = -1, double cpuSeconds = 0)
 {
-    termios modes;
-    memset(&modes, 0, sizeof modes);
+    termios modes = {};
     tcgetattr(STDIN_FILENO, &modes);
     Report report = {kind, value, seconds, modes.c_lflag, cpuSeconds};
     if (write(fd, &report, sizeof report) != sizeof report)
