@@ -32,12 +32,14 @@ int64_t relocate(const std::vector<float>& rec, const std::vector<float>& song, 
             difference += std::fabs(rms(rec, t + at, t + at + step) - rms(song, t, t + step));
         return difference;
     };
-    const auto shapesAlike = [&](int64_t at) { return correlation(rec, song, at, from, from + span); };
     int64_t found = lag;
+    double fewest = INFINITY, most = -2;
     for (int64_t at = lag - kSampleRate / 2; at <= lag + kSampleRate / 2; at += step)
-        found = levelsApart(at) < levelsApart(found) ? at : found;
+        if (const double apart = levelsApart(at); apart < fewest)
+            fewest = apart, found = at;
     for (int64_t at = found - step, coarse = found; at <= coarse + step; ++at)
-        found = shapesAlike(at) > shapesAlike(found) ? at : found;
+        if (const double alike = correlation(rec, song, at, from, from + span); alike > most)
+            most = alike, found = at;
     return found;
 }
 

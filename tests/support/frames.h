@@ -25,6 +25,7 @@ inline std::vector<std::string> splitWrites(const std::string& output)
     const std::vector<size_t> starts = writeStarts(output);
     std::vector<std::string> writes;
     for (size_t i = 0; i < starts.size(); ++i)
-        writes.push_back(output.substr(starts[i], i + 1 < starts.size() ? starts[i + 1] - starts[i] : std::string::npos));
+        writes.push_back(
+            output.substr(starts[i], i + 1 < starts.size() ? starts[i + 1] - starts[i] : std::string::npos));
     return writes;
 }

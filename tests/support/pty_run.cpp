@@ -132,8 +132,9 @@ int waitAfterKill(pid_t program)
             _exit(1);
         }
         if (!WIFSTOPPED(status)) {
-            const timeval& user = usage.ru_utime, &system = usage.ru_stime;
-            send(reportFd, programEnded, status, -1, user.tv_sec + user.tv_usec / 1e6 + system.tv_sec + system.tv_usec / 1e6);
+            const timeval &user = usage.ru_utime, &kernel = usage.ru_stime;
+            const double cpuSeconds = user.tv_sec + kernel.tv_sec + (user.tv_usec + kernel.tv_usec) / 1e6;
+            send(reportFd, programEnded, status, -1, cpuSeconds);
             _exit(0);
         }
         tcsetpgrp(STDIN_FILENO, getpgrp());

@@ -1,8 +1,7 @@
 // The Windows program under Wine, in a pseudo-terminal of 80 x 25, compared
-// with the pictures of the POSIX build. Wine's
-// console puts what changed in its buffer onto the terminal after each of
-// the program's calls, so the pictures are read after each of its control
-// sequences.
+// with the pictures of the POSIX build. Wine's console puts what changed in
+// its buffer onto the terminal after each of the program's calls, so the
+// pictures are read after each of its control sequences.
 
 #include <gtest/gtest.h>
 
